@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite with CTest.  A throw-away PostgreSQL
+# cluster is started for the PostgreSQL half of the server and query tests and removed
+# afterwards; its socket folder reaches the tests through SUP_TEST_PG_HOST / _PORT.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD=${BUILD_DIR:-build}
+
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD"
+
+PGBIN=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1 || true)
+PGDIR=""
+cleanup() {
+  if [ -n "$PGDIR" ] && [ -d "$PGDIR/data" ]; then
+    runas "$PGBIN/pg_ctl" -D "$PGDIR/data" stop -m fast >/dev/null 2>&1 || true
+    rm -rf "$PGDIR"
+  fi
+}
+runas() {
+  if [ "$(id -u)" -eq 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi
+}
+trap cleanup EXIT
+
+if [ -n "$PGBIN" ] && [ -x "$PGBIN/initdb" ]; then
+  PGDIR=$(mktemp -d /tmp/sup-pg.XXXXXX)
+  chmod 755 "$PGDIR"
+  if [ "$(id -u)" -eq 0 ]; then chown postgres "$PGDIR"; fi
+  PGPORT=$((20000 + RANDOM % 10000))
+  if runas "$PGBIN/initdb" -D "$PGDIR/data" -A trust -U postgres >"$PGDIR/initdb.log" 2>&1 &&
+     runas "$PGBIN/pg_ctl" -D "$PGDIR/data" -o "-p $PGPORT -k $PGDIR -c listen_addresses=''" \
+           -l "$PGDIR/log" -w start >/dev/null; then
+    export SUP_TEST_PG_HOST="$PGDIR" SUP_TEST_PG_PORT="$PGPORT" SUP_TEST_PG_USER=postgres
+    echo "PostgreSQL test cluster on socket $PGDIR port $PGPORT"
+  else
+    echo "PostgreSQL test cluster could not start; PostgreSQL tests will be skipped" >&2
+    cat "$PGDIR/initdb.log" "$PGDIR/log" 2>/dev/null >&2 || true
+  fi
+fi
+
+ctest --test-dir "$BUILD" --output-on-failure -j2

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+// Where the server's data lives.  Every SQLite / PostgreSQL difference sits in this
+// class; the rest of the server writes portable SQL with named parameters.
+struct DatabaseConfig
+{
+    enum class Engine { SQLite, PostgreSQL };
+    Engine engine = Engine::SQLite;
+    QString path;        // SQLite file
+    QString host;        // PostgreSQL host name or socket folder
+    int port = 5432;
+    QString name;        // PostgreSQL database name
+    QString user;
+    QString password;
+};
+
+// One connection to the procurement database, owned by one worker thread.
+class Database
+{
+public:
+    explicit Database(const DatabaseConfig &config, const QString &connectionName);
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    bool open(QString *error);          // WAL and foreign keys on SQLite
+    DatabaseConfig::Engine engine() const { return m_config.engine; }
+    bool isPostgres() const { return m_config.engine == DatabaseConfig::Engine::PostgreSQL; }
+    QSqlDatabase &sql() { return m_db; }
+
+    // Applies the numbered migrations of this engine that are not applied yet.
+    bool migrate(QString *error);
+
+    // Runs fn inside one transaction: committed when fn returns, rolled back when it
+    // throws (the exception is passed on).
+    void transaction(const std::function<void()> &fn);
+
+    // Prepares and runs a statement with named parameters (":P_X"); throws
+    // ServerError("server", ...) on failure, logging the SQL error.
+    QSqlQuery exec(const QString &sql, const QVariantMap &params = {});
+
+    // The Argon2id hash stored for an operator, empty when the operator does not exist
+    // or is inactive; and the operator's name.
+    bool operatorCredentials(const QString &operatorCode, QString *hash, QString *name);
+
+private:
+    DatabaseConfig m_config;
+    QString m_connectionName;
+    QSqlDatabase m_db;
+};

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "NetError.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+// One argument of a server call: a value, or a reference to a caller's variable that the
+// server may change (its value after the call is written back).
+class NetArg
+{
+public:
+    NetArg(const QVariant &value) : m_value(value) {}           // NOLINT: implicit on purpose
+    NetArg(const QString &value) : m_value(value) {}            // NOLINT
+    NetArg(const char *value) : m_value(QString::fromUtf8(value)) {} // NOLINT
+    static NetArg ref(QVariant &variable) { NetArg a(variable); a.m_target = &variable; return a; }
+
+    const QVariant &value() const { return m_value; }
+    QVariant *target() const { return m_target; }
+
+private:
+    QVariant m_value;
+    QVariant *m_target = nullptr;
+};
+
+// The credentials every connection of this process logs in with; set once by the
+// session when the operator logs in at the host.
+struct NetCredentials
+{
+    QString operatorCode;
+    QString password;
+    QString branch;
+    QString client = QStringLiteral("sup-host");
+};
+
+// A socket connection to one named object of the application server.  Calls are
+// synchronous for the caller: they wait in a local event loop that excludes user input,
+// so painting (and the progress animation) goes on.  Every failure raises NetError.
+class NetConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit NetConnection(QObject *parent = nullptr);
+    ~NetConnection() override;
+
+    QString serverName() const;                  // "Sup05200.rdmGridCotaPrec"
+    void setServerName(const QString &name);
+    QString host() const;
+    void setHost(const QString &host);
+    int port() const;
+    void setPort(int port);
+    bool throwException() const;                 // kept for the forms; errors always raise
+    void setThrowException(bool on);
+    int timeoutMs() const;                       // per call; 0 = none
+    void setTimeoutMs(int ms);
+
+    static NetCredentials defaultCredentials();
+    static void setDefaultCredentials(const NetCredentials &credentials);
+    void setCredentials(const NetCredentials &credentials); // overrides the default
+
+    // Runs beforeConnect, connects and logs in.  Raises NetError ("network" when the
+    // server cannot be reached, "auth" when the login is refused).
+    void open();
+    void close();
+    bool connected() const;
+
+    // Calls a method of this connection's server object by name.  By-reference
+    // arguments (NetArg::ref) receive the values the server sends back.
+    QVariant call(const QString &method, const QList<NetArg> &args = {});
+
+    // Runs before each connect: the place to set host and port from the session.
+    std::function<void(NetConnection &)> beforeConnect;
+    // Told when a call starts (true) and ends (false), also on failure: the progress
+    // animation hook.
+    std::function<void(bool busy)> onBusy;
+
+signals:
+    void disconnected();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
