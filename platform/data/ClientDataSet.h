@@ -147,6 +147,12 @@ public:
     // moving the current record.  Calculated fields included.
     QVariant valueAt(int row, int fieldIndex) const;
     int currentRow() const;         // 0-based, -1 when empty
+    UpdateStatus updateStatusAt(int row) const;
+    // The value at load or last merge (null for an inserted row).
+    QVariant oldValueAt(int row, int fieldIndex) const;
+    // displayText() / text() of a field as it would read on that row (onGetText included).
+    QString displayTextAt(int row, int fieldIndex) const;
+    QString textAt(int row, int fieldIndex) const;
 
 signals:
     void stateChanged(DataSetState state);
@@ -158,10 +164,22 @@ signals:
     void currentRowChanged(int row);
     // A field of the current record changed while editing.
     void fieldChanged(Field *field);
+    // Values or update status of any row may have changed, the rows themselves did not
+    // (merge of the change log).
+    void valuesChanged();
 
 private:
     struct Private;
     friend class Field;
+    // Field access to the current record (or the row a view or onCalcFields reads).
+    QVariant fieldValue(const Field *field) const;
+    QVariant fieldOldValue(const Field *field) const;
+    void setFieldValue(Field *field, const QVariant &value);
+    void fieldLayoutChanged();
+    void setState(DataSetState state);
+    void checkActive() const;
+    void checkBrowseMode();
+    void scrollTo(int row);
     std::unique_ptr<Private> d;
     DataSetState m_state = DataSetState::Inactive;
     bool m_readOnly = false;

@@ -57,5 +57,15 @@ private:
     QSet<int> m_readOnlyColumns;
     // connection bookkeeping is the implementation's
     void rebind();
+    void reset();
+    void refreshColumns();
+    bool validCell(const QModelIndex &index) const;
     QPointer<ClientDataSet> m_boundDataSet;
+    QList<Field *> m_columns; // refreshed on every reset of the dataset
+    int m_rowCount = 0;       // rows as last told to the views
+    // Between begin and end of a row insertion or removal the dataset already has its new
+    // rows; views still ask by the old numbering, shifted here from m_shiftRow on.
+    int m_shiftRow = -1;
+    int m_shift = 0;
+    int dataSetRow(int row) const;
 };

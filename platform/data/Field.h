@@ -24,7 +24,8 @@ public:
     FieldType dataType() const { return m_def.type; }
     int size() const { return m_def.size; }
     bool required() const { return m_def.required; }
-    void setRequired(bool required) { m_def.required = required; }
+    // A required flag set here survives reloads; otherwise each packet's definition decides.
+    void setRequired(bool required) { m_def.required = required; m_requiredSet = true; }
     FieldKind fieldKind() const { return m_kind; }
     int index() const { return m_index; } // position in the dataset's field list
     const FieldDef &def() const { return m_def; }
@@ -80,7 +81,17 @@ public:
     std::function<void(Field &field, const QString &text)> onSetText;
     std::function<void(Field &field)> onChange;
 
+    // Text for a value of this field without running onGetText: the display or edit
+    // format applied to `value` (used by displayText / text and by views).
+    QString formatValue(const QVariant &value, bool displayText) const;
+    // The value `text` stands for, read by the field's type (no onSetText); DataSetError
+    // when the text is not readable.
+    QVariant parseText(const QString &text) const;
+    // `value` converted to the field's type; DataSetError when it does not convert.
+    QVariant convert(const QVariant &value) const;
+
 private:
+    friend class ClientDataSet;
     ClientDataSet *m_dataSet;
     FieldDef m_def;
     FieldKind m_kind;
@@ -93,4 +104,6 @@ private:
     QString m_displayFormat;
     QString m_editFormat;
     QString m_editMask;
+    int m_slot = -1;           // position in the record values (data) or calculated values
+    bool m_requiredSet = false;
 };

@@ -59,7 +59,16 @@ public:
 
     // Checks count and types; returns an empty string when the arguments fit, else the
     // message of the "arguments" error.  Integers are accepted for Float arguments.
+    // Positions count from 0, as the keys of "refs" do.
     static QString checkArguments(const MethodDecl &decl, const QVariantList &args);
+
+    // After a successful check: gives every argument its declared kind, so a method
+    // reads a double for a Float argument sent as an integer, a QDate for a Date argument
+    // sent as a date-time (and the reverse), and an invalid QVariant for null.
+    static void normalizeArguments(const MethodDecl &decl, QVariantList &args);
+
+    // How a value is named in argument errors ("text", "date", "null" ...).
+    static QString valueTypeName(const QVariant &value);
 
 private:
     QHash<QString, QHash<QString, MethodDecl>> m_objects;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDate>
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -46,12 +48,36 @@ public:
     // ServerError("server", ...) on failure, logging the SQL error.
     QSqlQuery exec(const QString &sql, const QVariantMap &params = {});
 
+    // The same for a statement kept as a resource (ServerText::sql), with the
+    // PostgreSQL variant on PostgreSQL.
+    QSqlQuery execNamed(const QString &statement, const QVariantMap &params = {});
+
+    // For bulk work: prepare once, then run with different parameters.
+    QSqlQuery prepare(const QString &sql);
+    void run(QSqlQuery &query, const QVariantMap &params);
+
+    // True while transaction() runs on this connection.
+    bool inTransaction() const { return m_transactionDepth > 0; }
+
+    // Values as both engines store them: a date travels as QDate on PostgreSQL and as
+    // 'YYYY-MM-DD' text on SQLite; a date-time as 'YYYY-MM-DD HH:MM:SS' (wall clock).
+    QVariant bindValue(const QVariant &value) const;
+
+    // Values read back, whatever the engine gave (text, QDate, QDateTime): a date, or a
+    // date-time with the wall-clock fields in UTC spec, as packets carry them.
+    static QDate toDate(const QVariant &value);
+    static QDateTime toDateTime(const QVariant &value);
+
     // The Argon2id hash stored for an operator, empty when the operator does not exist
     // or is inactive; and the operator's name.
     bool operatorCredentials(const QString &operatorCode, QString *hash, QString *name);
 
 private:
+    bool configureSqlite(QString *error);
+    bool applyMigration(int version, const QString &name, const QString &text, QString *error);
+
     DatabaseConfig m_config;
+    int m_transactionDepth = 0;
     QString m_connectionName;
     QSqlDatabase m_db;
 };

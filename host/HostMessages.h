@@ -1,0 +1,6 @@
+#pragma once
+
+class TMessages;
+
+// The host's message table (":/messages/host.msg").
+const TMessages &hostMessages();

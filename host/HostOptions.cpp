@@ -1,0 +1,64 @@
+#include "HostOptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const QString PasswordVariable = QStringLiteral("SUP_PASSWORD");
+
+} // namespace
+
+bool HostOptions::canLogInDirectly() const
+{
+    return !server.isEmpty() && port > 0 && !branch.isEmpty() && !operatorCode.isEmpty() && passwordGiven;
+}
+
+QString HostOptions::usage()
+{
+    return QStringLiteral(
+        "Usage: sup-host [--server HOST] [--port N] [--branch CODE] [--operator CODE]\n"
+        "                [--database sqlite:PATH|postgres:...] [--module SUP05200]\n"
+        "                [--screenshot FILE]\n"
+        "The password is read from the environment variable SUP_PASSWORD.\n");
+}
+
+bool HostOptions::parse(const QStringList &arguments, const QProcessEnvironment &environment, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption serverOption(QStringLiteral("server"), QString(), QStringLiteral("host"));
+    const QCommandLineOption portOption(QStringLiteral("port"), QString(), QStringLiteral("n"));
+    const QCommandLineOption branchOption(QStringLiteral("branch"), QString(), QStringLiteral("code"));
+    const QCommandLineOption operatorOption(QStringLiteral("operator"), QString(), QStringLiteral("code"));
+    const QCommandLineOption databaseOption(QStringLiteral("database"), QString(), QStringLiteral("uri"));
+    const QCommandLineOption moduleOption(QStringLiteral("module"), QString(), QStringLiteral("code"));
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QString(), QStringLiteral("file"));
+    parser.addOptions({serverOption, portOption, branchOption, operatorOption, databaseOption,
+                       moduleOption, screenshotOption});
+
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
+        return false;
+    }
+    server = parser.value(serverOption);
+    branch = parser.value(branchOption);
+    operatorCode = parser.value(operatorOption);
+    database = parser.value(databaseOption);
+    module = parser.value(moduleOption).toUpper();
+    screenshot = parser.value(screenshotOption);
+    if (parser.isSet(portOption)) {
+        bool ok = false;
+        port = parser.value(portOption).toInt(&ok);
+        if (!ok || port <= 0 || port > 65535) {
+            *error = QStringLiteral("Invalid port: %1").arg(parser.value(portOption));
+            return false;
+        }
+    }
+    passwordGiven = environment.contains(PasswordVariable);
+    password = environment.value(PasswordVariable);
+    return true;
+}

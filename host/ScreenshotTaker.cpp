@@ -1,0 +1,87 @@
+#include "ScreenshotTaker.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPainter>
+#include <QWidget>
+#include <QtDebug>
+
+namespace {
+
+constexpr int PollMs = 200;
+constexpr int SettledPolls = 3;      // ready for this many polls in a row
+constexpr int GiveUpMs = 30000;      // take the picture anyway after this long
+
+} // namespace
+
+ScreenshotTaker::ScreenshotTaker(QWidget *window, QString fileName, QObject *parent)
+    : QObject(parent)
+    , m_window(window)
+    , m_fileName(std::move(fileName))
+{
+    m_timer.setInterval(PollMs);
+    connect(&m_timer, &QTimer::timeout, this, &ScreenshotTaker::poll);
+}
+
+void ScreenshotTaker::setReady()
+{
+    m_ready = true;
+}
+
+void ScreenshotTaker::start()
+{
+    m_elapsed.start();
+    m_timer.start();
+}
+
+void ScreenshotTaker::poll()
+{
+    if (m_done)
+        return;
+    const bool waitingForUser = QApplication::activeModalWidget() != nullptr;
+    m_settledPolls = (m_ready || waitingForUser) ? m_settledPolls + 1 : 0;
+    if (m_settledPolls >= SettledPolls || m_elapsed.elapsed() > GiveUpMs)
+        shoot();
+}
+
+QImage ScreenshotTaker::compose(QWidget *window, QWidget *modal)
+{
+    QImage image = window->grab().toImage();
+    if (modal && modal != window && modal->isVisible()) {
+        QPainter painter(&image);
+        QPoint at = modal->mapToGlobal(QPoint(0, 0)) - window->mapToGlobal(QPoint(0, 0));
+        const QPixmap dialog = modal->grab();
+        // A dialog placed off the window is centred on it instead.
+        if (!QRect(at, dialog.size()).intersects(image.rect()))
+            at = QPoint((image.width() - dialog.width()) / 2, (image.height() - dialog.height()) / 2);
+        painter.drawPixmap(at, dialog);
+        painter.setPen(QColor(90, 90, 90));
+        painter.drawRect(QRect(at, dialog.size()).adjusted(0, 0, -1, -1));
+    }
+    return image;
+}
+
+void ScreenshotTaker::shoot()
+{
+    m_done = true;
+    m_timer.stop();
+    bool saved = false;
+    if (m_window) {
+        QApplication::processEvents();
+        const QImage image = compose(m_window, QApplication::activeModalWidget());
+        saved = image.save(m_fileName);
+        if (!saved)
+            qWarning("could not save the screenshot to %s", qPrintable(m_fileName));
+    }
+    // Close whatever waits for the user, innermost first, so the run can end.
+    for (int guard = 0; guard < 20; ++guard) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            break;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+    emit finished(saved);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QStringList>
+#include <QVariant>
+#include <QWidget>
+
+// The window of a module that this installation runs as a stand-in ("SUP07000" printing
+// a quotation, "SUP01802" negotiation and simulation, "SUP01803" spreadsheet
+// information): it lists the parameters it was opened with.
+class StandInModule : public QWidget
+{
+    Q_OBJECT
+
+public:
+    StandInModule(const QString &module, const QVariantList &params, QWidget *parent = nullptr);
+
+    // Whether a module name is one of the stand-ins.
+    static bool isStandIn(const QString &module);
+    // The parameters as the window lists them, one line each.
+    static QStringList describe(const QVariantList &params);
+};

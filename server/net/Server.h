@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Database.h"
+#include "Dispatcher.h"
+#include "FrameReader.h"
+
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+
+#include <memory>
+
+class MethodTable;
+class QTcpServer;
+class ServerConnection;
+class WorkerPool;
+
+struct ServerConfig
+{
+    QHostAddress address = QHostAddress::Any;
+    quint16 port = 7205;                 // 0: any free port (tests)
+    qint64 maxFrame = FrameReader::kDefaultMaxFrame;
+    int workers = 4;
+    int loginDelayMs = 1000;             // a refused login is answered after this
+    DatabaseConfig database;
+};
+
+// The application server's network side: listens, keeps one ServerConnection per client
+// and runs their logins and calls on the worker pool.  Lives in the thread that runs its
+// event loop; the workers only post their answers back to it.
+class Server : public QObject
+{
+    Q_OBJECT
+
+public:
+    Server(const MethodTable &table, const ServerConfig &config, QObject *parent = nullptr);
+    ~Server() override;
+
+    // Opens the workers' databases, then listens; false with a reason when either fails.
+    bool start(QString *error);
+    // Stops listening, closes every connection and ends the workers.
+    void stop();
+
+    QHostAddress address() const;
+    quint16 port() const;
+    int connectionCount() const { return int(m_connections.size()); }
+    const ServerConfig &config() const { return m_config; }
+
+    // Used by ServerConnection: answers message now or queues it on a worker.
+    void dispatch(ServerConnection *connection, const QVariantMap &message);
+
+private:
+    void acceptConnections();
+    void forget(quint64 id);
+
+    ServerConfig m_config;
+    Dispatcher m_dispatcher;
+    std::unique_ptr<WorkerPool> m_pool;
+    QTcpServer *m_listener = nullptr;
+    QHash<quint64, ServerConnection *> m_connections;
+    quint64 m_nextId = 1;
+};

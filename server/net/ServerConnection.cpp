@@ -1,0 +1,108 @@
+#include "ServerConnection.h"
+
+#include "Server.h"
+#include "ServerLog.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+ServerConnection::ServerConnection(quint64 id, QTcpSocket *socket, qint64 maxFrame, Server *server)
+    : QObject(server), m_id(id), m_socket(socket), m_server(server), m_reader(maxFrame)
+{
+    m_socket->setParent(this);
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_peer = QStringLiteral("%1:%2").arg(m_socket->peerAddress().toString()).arg(m_socket->peerPort());
+    connect(m_socket, &QTcpSocket::readyRead, this, &ServerConnection::readFrames);
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
+        if (!m_closing)
+            qCInfo(lcNet).noquote() << QStringLiteral("connection %1 from %2 closed by the client").arg(m_id).arg(m_peer);
+        m_closing = true;
+        emit closed(m_id);
+    });
+}
+
+ServerConnection::~ServerConnection()
+{
+    // The socket goes with this object; it must not report its end to a half-destroyed one.
+    m_closing = true;
+    m_socket->disconnect(this);
+    m_socket->abort();
+}
+
+void ServerConnection::readFrames()
+{
+    if (m_closing)
+        return;
+    m_reader.append(m_socket->readAll());
+    for (;;) {
+        QVariant message;
+        const FrameReader::Status status = m_reader.next(&message);
+        if (status == FrameReader::Status::NeedMore)
+            break;
+        if (status == FrameReader::Status::Failed) {
+            drop(m_reader.error());
+            return;
+        }
+        if (message.typeId() != QMetaType::QVariantMap) {
+            drop(QStringLiteral("a message is not a map with text keys"));
+            return;
+        }
+        m_pending.enqueue(message.toMap());
+    }
+    takeNext();
+}
+
+void ServerConnection::takeNext()
+{
+    if (m_taking)
+        return;
+    m_taking = true;
+    while (!m_busy && !m_closing && !m_pending.isEmpty()) {
+        m_busy = true;
+        // dispatch either answers at once (finish is called before it returns) or
+        // queues the message on a worker and finish comes later.
+        m_server->dispatch(this, m_pending.dequeue());
+    }
+    m_taking = false;
+}
+
+void ServerConnection::finish(const DispatchOutcome &outcome)
+{
+    if (m_closing)
+        return;
+    if (outcome.delayMs > 0) {
+        // Other connections go on meanwhile; this one stays busy until the answer goes.
+        DispatchOutcome now = outcome;
+        now.delayMs = 0;
+        QTimer::singleShot(outcome.delayMs, this, [this, now] { finish(now); });
+        return;
+    }
+    answer(outcome);
+    m_busy = false;
+    takeNext();
+}
+
+void ServerConnection::answer(const DispatchOutcome &outcome)
+{
+    if (outcome.sessionChanged)
+        m_session = outcome.session;
+    m_socket->write(FrameReader::encodeFrame(outcome.reply));
+    if (outcome.closeAfter) {
+        qCWarning(lcNet).noquote() << QStringLiteral("connection %1 from %2 refused: a request came before login")
+                                          .arg(m_id).arg(m_peer);
+        m_closing = true;
+        m_pending.clear();
+        m_socket->disconnectFromHost();   // sends the answer first
+    }
+}
+
+void ServerConnection::drop(const QString &reason)
+{
+    if (m_closing)
+        return;
+    qCWarning(lcNet).noquote() << QStringLiteral("connection %1 from %2 closed: %3").arg(m_id).arg(m_peer, reason);
+    m_closing = true;
+    m_pending.clear();
+    m_socket->abort();
+    emit closed(m_id);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Dispatcher.h"
+#include "FrameReader.h"
+#include "Session.h"
+
+#include <QObject>
+#include <QQueue>
+#include <QVariant>
+
+class QTcpSocket;
+class Server;
+
+// One client's socket: reads its frames, hands each message to the server in turn and
+// writes the answers back in the order the messages came.  A message is taken up only
+// when the one before it is answered, which keeps the replies in request order.
+class ServerConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    ServerConnection(quint64 id, QTcpSocket *socket, qint64 maxFrame, Server *server);
+    ~ServerConnection() override;
+
+    quint64 id() const { return m_id; }
+    const Session &session() const { return m_session; }
+    QString peer() const { return m_peer; }
+
+    // The answer to the message in progress, from a worker or from the spot.
+    void finish(const DispatchOutcome &outcome);
+    // Ends the connection now, logging why.
+    void drop(const QString &reason);
+
+signals:
+    void closed(quint64 id);
+
+private:
+    void readFrames();
+    void takeNext();
+    void answer(const DispatchOutcome &outcome);
+
+    quint64 m_id;
+    QTcpSocket *m_socket;
+    Server *m_server;
+    QString m_peer;
+    FrameReader m_reader;
+    QQueue<QVariantMap> m_pending;
+    Session m_session;
+    bool m_busy = false;
+    bool m_closing = false;
+    bool m_taking = false;
+};

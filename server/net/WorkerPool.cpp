@@ -1,0 +1,95 @@
+#include "WorkerPool.h"
+
+#include "ServerLog.h"
+
+#include <QThread>
+
+WorkerPool::WorkerPool(const DatabaseConfig &config, int workers)
+    : m_config(config), m_workers(qMax(1, workers))
+{
+}
+
+WorkerPool::~WorkerPool()
+{
+    stop();
+}
+
+bool WorkerPool::start(QString *error)
+{
+    for (int i = 0; i < m_workers; ++i) {
+        QThread *thread = QThread::create([this, i] { run(i); });
+        thread->setObjectName(QStringLiteral("sup-worker-%1").arg(i));
+        m_threads.push_back(thread);
+        thread->start();
+    }
+    QMutexLocker lock(&m_mutex);
+    while (m_opened + m_failed < m_workers)
+        m_started.wait(&m_mutex);
+    if (m_failed == 0)
+        return true;
+    const QString reason = m_openError;
+    lock.unlock();
+    stop();
+    if (error)
+        *error = reason;
+    return false;
+}
+
+void WorkerPool::stop()
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        m_stopping = true;
+        m_wake.wakeAll();
+    }
+    for (QThread *thread : m_threads) {
+        thread->wait();
+        delete thread;
+    }
+    m_threads.clear();
+}
+
+void WorkerPool::submit(Task task)
+{
+    QMutexLocker lock(&m_mutex);
+    m_tasks.enqueue(std::move(task));
+    m_wake.wakeOne();
+}
+
+void WorkerPool::run(int index)
+{
+    Database db(m_config, QStringLiteral("sup-worker-%1").arg(index));
+    QString error;
+    const bool opened = db.open(&error);
+    {
+        QMutexLocker lock(&m_mutex);
+        if (opened) {
+            ++m_opened;
+        } else {
+            ++m_failed;
+            m_openError = QStringLiteral("worker %1 cannot open the database: %2").arg(index).arg(error);
+        }
+        m_started.wakeAll();
+    }
+    if (!opened)
+        return;
+
+    for (;;) {
+        Task task;
+        {
+            QMutexLocker lock(&m_mutex);
+            while (m_tasks.isEmpty() && !m_stopping)
+                m_wake.wait(&m_mutex);
+            if (m_tasks.isEmpty())
+                return;   // stopping, and nothing left to do
+            task = m_tasks.dequeue();
+        }
+        try {
+            task(db);
+        } catch (const std::exception &e) {
+            qCCritical(lcServer) << "worker" << index << "task failed:" << e.what();
+        } catch (...) {
+            qCCritical(lcServer) << "worker" << index << "task failed with an unknown exception";
+        }
+    }
+}

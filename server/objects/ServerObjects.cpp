@@ -1,0 +1,11 @@
+#include "ServerObjects.h"
+
+#include "MethodTable.h"
+
+void registerServerObjects(MethodTable &table)
+{
+    registerSuprimentosMethods(table);
+    registerQuotationListMethods(table);
+    registerQuotationDeleteMethods(table);
+    registerQuotationSaveMethods(table);
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+class MethodTable;
+
+// Each group of server methods registers itself; registerServerObjects calls them all.
+void registerSuprimentosMethods(MethodTable &table);     // "Sup.rdmSuprimentos"
+void registerQuotationListMethods(MethodTable &table);   // list, filter, suppliers quoted
+void registerQuotationDeleteMethods(MethodTable &table); // deletion, price-list check
+void registerQuotationSaveMethods(MethodTable &table);   // SetItemCole

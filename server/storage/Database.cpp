@@ -1,0 +1,358 @@
+#include "Database.h"
+
+#include "Codes.h"
+#include "ServerError.h"
+#include "ServerText.h"
+
+#include <QDir>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QTimeZone>
+
+#include <mutex>
+
+Q_LOGGING_CATEGORY(lcStorage, "sup.storage")
+
+// Outside any namespace, as Q_INIT_RESOURCE requires.
+static void initServerResources()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Q_INIT_RESOURCE(storage);
+        Q_INIT_RESOURCE(objects);
+    });
+}
+
+namespace {
+
+// Splits a migration file into statements at semicolons that stand outside quotes,
+// comments and PostgreSQL dollar-quoted bodies ($$ ... $$).
+QStringList splitStatements(const QString &text)
+{
+    QStringList out;
+    QString current;
+    bool inQuote = false;
+    bool inDollar = false;
+    bool inLineComment = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+        if (inLineComment) {
+            if (c == QLatin1Char('\n'))
+                inLineComment = false;
+            current += c;
+            continue;
+        }
+        if (!inQuote && !inDollar && c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            inLineComment = true;
+            current += c;
+            continue;
+        }
+        if (!inDollar && c == QLatin1Char('\''))
+            inQuote = !inQuote;
+        if (!inQuote && c == QLatin1Char('$') && next == QLatin1Char('$')) {
+            inDollar = !inDollar;
+            current += QLatin1String("$$");
+            ++i;
+            continue;
+        }
+        if (!inQuote && !inDollar && c == QLatin1Char(';')) {
+            out.append(current);
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    out.append(current);
+    QStringList statements;
+    for (const QString &s : out) {
+        // A chunk holding only comments and blanks is no statement.
+        QString code;
+        for (const QString &line : s.split(QLatin1Char('\n'))) {
+            if (!line.trimmed().startsWith(QLatin1String("--")))
+                code += line + QLatin1Char('\n');
+        }
+        if (!code.trimmed().isEmpty())
+            statements.append(s.trimmed());
+    }
+    return statements;
+}
+
+QString sqlErrorText(const QSqlError &e)
+{
+    return e.text().isEmpty() ? e.nativeErrorCode() : e.text();
+}
+
+} // namespace
+
+Database::Database(const DatabaseConfig &config, const QString &connectionName)
+    : m_config(config), m_connectionName(connectionName)
+{
+    initServerResources();
+    const QString driver = isPostgres() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+    m_db = QSqlDatabase::addDatabase(driver, m_connectionName);
+}
+
+Database::~Database()
+{
+    if (m_db.isOpen())
+        m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool Database::open(QString *error)
+{
+    if (!m_db.isValid()) {
+        if (error)
+            *error = QStringLiteral("database driver %1 is not available").arg(isPostgres() ? "QPSQL" : "QSQLITE");
+        return false;
+    }
+    if (isPostgres()) {
+        m_db.setHostName(m_config.host);
+        m_db.setPort(m_config.port);
+        m_db.setDatabaseName(m_config.name);
+        m_db.setUserName(m_config.user);
+        m_db.setPassword(m_config.password);
+        m_db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    } else {
+        m_db.setDatabaseName(m_config.path);
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    }
+    if (!m_db.open()) {
+        if (error)
+            *error = sqlErrorText(m_db.lastError());
+        return false;
+    }
+    if (isPostgres()) {
+        // Wall-clock date-times are stored without a zone; keep the session in UTC so
+        // nothing is ever shifted on the way in or out.
+        QSqlQuery q(m_db);
+        if (!q.exec(QStringLiteral("SET TIME ZONE 'UTC'"))) {
+            if (error)
+                *error = sqlErrorText(q.lastError());
+            return false;
+        }
+        return true;
+    }
+    return configureSqlite(error);
+}
+
+bool Database::configureSqlite(QString *error)
+{
+    const char *pragmas[] = {"PRAGMA journal_mode=WAL", "PRAGMA foreign_keys=ON",
+                             "PRAGMA synchronous=NORMAL", "PRAGMA busy_timeout=10000"};
+    for (const char *pragma : pragmas) {
+        QSqlQuery q(m_db);
+        if (!q.exec(QLatin1String(pragma))) {
+            if (error)
+                *error = QStringLiteral("%1: %2").arg(QLatin1String(pragma), sqlErrorText(q.lastError()));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Database::migrate(QString *error)
+{
+    const QString folder = isPostgres() ? QStringLiteral(":/migrations/postgres")
+                                        : QStringLiteral(":/migrations/sqlite");
+    QDir dir(folder);
+    QStringList files = dir.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
+    static const QRegularExpression numbered(QStringLiteral("^(\\d{4})_(.+)\\.sql$"));
+    try {
+        exec(ServerText::sql(QStringLiteral("MigrationsCreate"), isPostgres()));
+        for (const QString &file : files) {
+            const auto m = numbered.match(file);
+            if (!m.hasMatch())
+                continue;
+            const int version = m.captured(1).toInt();
+            bool applied = false;
+            transaction([&] {
+                exec(ServerText::sql(QStringLiteral("MigrationsLock"), isPostgres()));
+                QSqlQuery done = exec(ServerText::sql(QStringLiteral("MigrationsApplied"), isPostgres()));
+                while (done.next()) {
+                    if (done.value(0).toInt() == version)
+                        applied = true;
+                }
+                if (applied)
+                    return;
+                const QString text = ServerText::resource(dir.filePath(file));
+                QString why;
+                if (!applyMigration(version, m.captured(2), text, &why))
+                    throw ServerError::failure(QStringLiteral("migration %1: %2").arg(file, why));
+            });
+            if (!applied)
+                qCInfo(lcStorage) << "applied migration" << file;
+        }
+    } catch (const ServerError &e) {
+        if (error)
+            *error = e.message();
+        return false;
+    }
+    return true;
+}
+
+bool Database::applyMigration(int version, const QString &name, const QString &text, QString *error)
+{
+    for (const QString &statement : splitStatements(text)) {
+        QSqlQuery q(m_db);
+        if (!q.exec(statement)) {
+            if (error)
+                *error = QStringLiteral("%1\n-- in --\n%2").arg(sqlErrorText(q.lastError()), statement.left(400));
+            return false;
+        }
+    }
+    exec(ServerText::sql(QStringLiteral("MigrationsRecord"), isPostgres()),
+         {{QStringLiteral("P_VERSION"), version},
+          {QStringLiteral("P_NAME"), name},
+          {QStringLiteral("P_APPLIED_AT"), QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))}});
+    return true;
+}
+
+void Database::transaction(const std::function<void()> &fn)
+{
+    if (m_transactionDepth > 0) {
+        // Joined to the transaction already running on this connection.
+        fn();
+        return;
+    }
+    if (!m_db.transaction()) {
+        qCWarning(lcStorage) << "cannot begin a transaction:" << sqlErrorText(m_db.lastError());
+        throw ServerError::failure(ServerText::message(QStringLiteral("Db_Falha")));
+    }
+    ++m_transactionDepth;
+    try {
+        fn();
+    } catch (...) {
+        --m_transactionDepth;
+        if (!m_db.rollback())
+            qCWarning(lcStorage) << "rollback failed:" << sqlErrorText(m_db.lastError());
+        throw;
+    }
+    --m_transactionDepth;
+    if (!m_db.commit()) {
+        const QString why = sqlErrorText(m_db.lastError());
+        m_db.rollback();
+        qCWarning(lcStorage) << "commit failed:" << why;
+        throw ServerError::failure(ServerText::message(QStringLiteral("Db_Falha")));
+    }
+}
+
+QVariant Database::bindValue(const QVariant &value) const
+{
+    switch (value.typeId()) {
+    case QMetaType::QDate: {
+        const QDate d = value.toDate();
+        if (!d.isValid())
+            return QVariant(QMetaType(QMetaType::QString));
+        return isPostgres() ? QVariant(d) : QVariant(d.toString(Qt::ISODate));
+    }
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        if (!dt.isValid())
+            return QVariant(QMetaType(QMetaType::QString));
+        return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    default:
+        return value;
+    }
+}
+
+QSqlQuery Database::prepare(const QString &sql)
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) {
+        qCWarning(lcStorage).noquote() << "prepare failed:" << sqlErrorText(q.lastError()) << "\n" << sql;
+        throw ServerError::failure(ServerText::message(QStringLiteral("Db_Falha")));
+    }
+    return q;
+}
+
+void Database::run(QSqlQuery &query, const QVariantMap &params)
+{
+    for (auto it = params.constBegin(); it != params.constEnd(); ++it)
+        query.bindValue(QLatin1Char(':') + it.key(), bindValue(it.value()));
+    if (!query.exec()) {
+        qCWarning(lcStorage).noquote() << "statement failed:" << sqlErrorText(query.lastError()) << "\n"
+                                       << query.lastQuery();
+        throw ServerError::failure(ServerText::message(QStringLiteral("Db_Falha")));
+    }
+}
+
+QSqlQuery Database::exec(const QString &sql, const QVariantMap &params)
+{
+    QSqlQuery q = prepare(sql);
+    run(q, params);
+    return q;
+}
+
+QSqlQuery Database::execNamed(const QString &statement, const QVariantMap &params)
+{
+    return exec(ServerText::sql(statement, isPostgres()), params);
+}
+
+QDate Database::toDate(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::QDate: return value.toDate();
+    case QMetaType::QDateTime: return value.toDateTime().date();
+    default: break;
+    }
+    const QString text = value.toString().trimmed();
+    return QDate::fromString(text.left(10), Qt::ISODate);
+}
+
+QDateTime Database::toDateTime(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    QDate date;
+    QTime time(0, 0);
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        date = value.toDate();
+        break;
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        date = dt.date();
+        time = dt.time();
+        break;
+    }
+    default: {
+        const QString text = value.toString().trimmed();
+        date = QDate::fromString(text.left(10), Qt::ISODate);
+        if (text.size() >= 19)
+            time = QTime::fromString(text.mid(11, 8), QStringLiteral("HH:mm:ss"));
+        if (!time.isValid())
+            time = QTime(0, 0);
+    }
+    }
+    if (!date.isValid())
+        return {};
+    return QDateTime(date, time, Qt::UTC);
+}
+
+bool Database::operatorCredentials(const QString &operatorCode, QString *hash, QString *name)
+{
+    QSqlQuery q = execNamed(QStringLiteral("OperatorCredentials"),
+                            {{QStringLiteral("P_CDOPERADOR"), padOperator(operatorCode)}});
+    if (!q.next()) {
+        if (hash)
+            hash->clear();
+        if (name)
+            name->clear();
+        return false;
+    }
+    if (hash)
+        *hash = q.value(0).toString();
+    if (name)
+        *name = q.value(1).toString().trimmed();
+    return true;
+}

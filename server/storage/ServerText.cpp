@@ -1,0 +1,79 @@
+#include "ServerText.h"
+
+#include "ServerError.h"
+
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace {
+
+QMutex g_mutex;
+QHash<QString, QString> g_cache;          // resource path -> text ("" = absent)
+QHash<QString, QString> g_messages;
+bool g_messagesLoaded = false;
+
+QString cachedResource(const QString &path, bool *found)
+{
+    QMutexLocker lock(&g_mutex);
+    auto it = g_cache.constFind(path);
+    if (it == g_cache.constEnd()) {
+        QFile file(path);
+        QString text;
+        bool ok = file.open(QIODevice::ReadOnly);
+        if (ok)
+            text = QString::fromUtf8(file.readAll());
+        it = g_cache.insert(path, ok ? text : QString());
+        if (!ok)
+            g_cache.insert(path + QLatin1String("#absent"), QString());
+    }
+    if (found)
+        *found = !g_cache.contains(path + QLatin1String("#absent"));
+    return it.value();
+}
+
+} // namespace
+
+QString ServerText::resource(const QString &path)
+{
+    return cachedResource(path, nullptr);
+}
+
+QString ServerText::sql(const QString &name, bool postgres)
+{
+    bool found = false;
+    if (postgres) {
+        const QString text = cachedResource(QStringLiteral(":/server/sql/%1.postgres.sql").arg(name), &found);
+        if (found)
+            return text;
+    }
+    const QString text = cachedResource(QStringLiteral(":/server/sql/%1.sql").arg(name), &found);
+    if (!found)
+        throw ServerError::failure(QStringLiteral("SQL statement %1 is missing").arg(name));
+    return text;
+}
+
+QString ServerText::message(const QString &key, const QStringList &args)
+{
+    QString text;
+    {
+        QMutexLocker lock(&g_mutex);
+        if (!g_messagesLoaded) {
+            g_messagesLoaded = true;
+            QFile file(QStringLiteral(":/server/messages.msg"));
+            if (file.open(QIODevice::ReadOnly)) {
+                const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+                for (const QString &line : lines) {
+                    const int bar = line.indexOf(QLatin1Char('|'));
+                    if (bar > 0 && !line.startsWith(QLatin1Char('#')))
+                        g_messages.insert(line.left(bar).trimmed(), line.mid(bar + 1).trimmed());
+                }
+            }
+        }
+        text = g_messages.value(key, key);
+    }
+    for (const QString &a : args)
+        text = text.arg(a);
+    return text;
+}

@@ -1,0 +1,1 @@
+SELECT version FROM schema_migrations ORDER BY version

@@ -1,0 +1,1 @@
+SELECT pg_advisory_xact_lock(520052)

@@ -1,0 +1,189 @@
+#include "Corvane.h"
+
+#include "Consiste.h"
+#include "NetConnection.h"
+#include "SqliteFunctions.h"
+#include "TADOIBQuery.h"
+
+#include <QSqlError>
+
+#include <stdexcept>
+
+namespace Corvane {
+
+namespace {
+
+// The fixed name of the session's database connection.
+const QString kConnectionName = QStringLiteral("sup-session");
+
+// The product-tree code CDARVPROD is typed as digit groups 1.2.3.4; the dots are stored.
+const QString kProductTreePicture = QStringLiteral("9.99.999.9999;1; ");
+
+struct SessionState
+{
+    bool open = false;
+    QString operatorCode;
+    QString operatorName;
+    QString branch;
+    QString host = QStringLiteral("127.0.0.1");
+    int port = 7205;
+    ModuleLoader loader;
+    MessageHandler messageHandler;
+};
+
+SessionState &state()
+{
+    static SessionState s;
+    return s;
+}
+
+void openDatabase(const QString &spec)
+{
+    if (QSqlDatabase::contains(kConnectionName))
+        QSqlDatabase::removeDatabase(kConnectionName);
+    if (spec.trimmed().isEmpty())
+        return; // a session without the procurement database: queries will refuse to run
+
+    const qsizetype colon = spec.indexOf(u':');
+    const QString engine = colon < 0 ? QString() : spec.left(colon).trimmed().toLower();
+    const QString rest = colon < 0 ? QString() : spec.mid(colon + 1);
+    QSqlDatabase db;
+    if (engine == u"sqlite") {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnectionName);
+        db.setDatabaseName(rest);
+        // The package only reads (the server owns every write); wait while the server writes.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    } else if (engine == u"postgres") {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), kConnectionName);
+        for (const QString &part : rest.split(u';', Qt::SkipEmptyParts)) {
+            const QString key = part.section(u'=', 0, 0).trimmed().toLower();
+            const QString value = part.section(u'=', 1);
+            if (key == u"host")
+                db.setHostName(value);
+            else if (key == u"port")
+                db.setPort(value.toInt());
+            else if (key == u"dbname")
+                db.setDatabaseName(value);
+            else if (key == u"user")
+                db.setUserName(value);
+            else if (key == u"password")
+                db.setPassword(value);
+        }
+    } else {
+        throw std::runtime_error(QStringLiteral("Unknown database kind: %1").arg(spec.left(colon)).toStdString());
+    }
+    if (!db.open()) {
+        const QString error = db.lastError().text();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(kConnectionName);
+        throw std::runtime_error(QStringLiteral("The procurement database could not be opened: %1")
+                                     .arg(error).toStdString());
+    }
+    if (db.driverName() == u"QSQLITE")
+        registerSqliteFunctions(db);
+}
+
+// The name of the logged operator: from the login reply when the connection offers it,
+// else from the operator table.
+QString readOperatorName(const NetConnection &connection, const QString &operatorCode)
+{
+    const QVariant fromLogin = connection.property("operatorName");
+    if (fromLogin.isValid() && !fromLogin.toString().isEmpty())
+        return fromLogin.toString();
+    if (!database().isOpen())
+        return {};
+    try {
+        TADOIBQuery query(QStringLiteral("operador_nome"));
+        query.ParamByName(QStringLiteral("P_CDOPERADOR")).setAsString(operatorCode);
+        query.Open();
+        return query.IsEmpty() ? QString() : query.FieldByName(QStringLiteral("NMOPERADOR"))->asString().trimmed();
+    } catch (const std::exception &) {
+        return {};
+    }
+}
+
+} // namespace
+
+void openSession(const LoginInfo &login)
+{
+    closeSession();
+    SessionState &s = state();
+    const QString operatorCode = Consiste::Ajusta(login.operatorCode, 12);
+
+    NetCredentials credentials;
+    credentials.operatorCode = operatorCode;
+    credentials.password = login.password;
+    credentials.branch = login.branch;
+    NetConnection::setDefaultCredentials(credentials);
+
+    NetConnection connection;
+    connection.setServerName(QStringLiteral("Sup.rdmSuprimentos"));
+    connection.setHost(login.serverHost);
+    connection.setPort(login.serverPort);
+    connection.open(); // NetError when refused or unreachable
+
+    s.host = login.serverHost;
+    s.port = login.serverPort;
+    s.operatorCode = operatorCode;
+    s.branch = Consiste::Ajusta(login.branch, 4);
+    openDatabase(login.database);
+    s.operatorName = readOperatorName(connection, operatorCode);
+    connection.close();
+    s.open = true;
+}
+
+void closeSession()
+{
+    SessionState &s = state();
+    if (QSqlDatabase::contains(kConnectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(kConnectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(kConnectionName);
+    }
+    s.open = false;
+    s.operatorCode.clear();
+    s.operatorName.clear();
+    s.branch.clear();
+}
+
+bool sessionOpen() { return state().open; }
+QString Operador() { return state().operatorCode; }
+QString NomeOperador() { return state().operatorName; }
+QString FiliProc() { return state().branch; }
+QString WebURL() { return state().host; }
+int WebPort() { return state().port; }
+
+QString DBPict(int kind)
+{
+    return kind == 0 ? kProductTreePicture : QString();
+}
+
+QSqlDatabase database()
+{
+    return QSqlDatabase::database(kConnectionName, false);
+}
+
+void LoadBPL(const QString &module, const QVariantList &params)
+{
+    const ModuleLoader &loader = state().loader;
+    if (!loader)
+        throw std::runtime_error(QStringLiteral("No module loader: %1 cannot be opened").arg(module).toStdString());
+    loader(module, params);
+}
+
+void setModuleLoader(ModuleLoader loader) { state().loader = std::move(loader); }
+void setMsgEventForm(MessageHandler handler) { state().messageHandler = std::move(handler); }
+void clearMsgEventForm() { state().messageHandler = nullptr; }
+bool hasMsgEventForm() { return bool(state().messageHandler); }
+
+void MsgEventForm(QObject *receiver, QEvent *event)
+{
+    // A copy: the handler may clear itself (the form deactivates) while it runs.
+    const MessageHandler handler = state().messageHandler;
+    if (handler)
+        handler(receiver, event);
+}
+
+} // namespace Corvane

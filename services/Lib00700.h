@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Password confirmation of an operator (a manager, a buyer) inside the forms.
+namespace Lib00700 {
+
+// Asks the password of operatorCode through the user interface and has the application
+// server verify it ("ConfSenha" on "Sup.rdmSuprimentos"); no client ever reads a
+// password hash.  True when the password is confirmed; false when the user cancels or the
+// server refuses it (the refusal is shown).  A failed call raises NetError.
+bool CriaConfSenha(const QString &operatorCode, const QString &title, const QString &label);
+
+} // namespace Lib00700

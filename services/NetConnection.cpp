@@ -1,0 +1,308 @@
+#include "NetConnection.h"
+
+#include "CborCodec.h"
+
+#include <QEventLoop>
+#include <QHash>
+#include <QMutex>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QtEndian>
+
+namespace {
+
+// The largest answer accepted from the server, as the server limits requests.
+constexpr qint64 kMaxFrame = 64 * 1024 * 1024;
+// Waiting for the connection and the login when no call timeout is set.
+constexpr int kConnectTimeoutMs = 15000;
+
+QMutex g_credentialsMutex;
+NetCredentials g_defaultCredentials;
+
+QByteArray encodeFrame(const QVariant &value)
+{
+    const QByteArray item = CborCodec::encode(value);
+    QByteArray frame(4, Qt::Uninitialized);
+    qToBigEndian<quint32>(quint32(item.size()), frame.data());
+    return frame + item;
+}
+
+// Calls the busy hook with true now and with false when the call ends, however it ends.
+class BusyGuard
+{
+public:
+    explicit BusyGuard(const std::function<void(bool)> &hook) : m_hook(hook)
+    {
+        if (m_hook)
+            m_hook(true);
+    }
+    ~BusyGuard()
+    {
+        if (m_hook) {
+            try {
+                m_hook(false);
+            } catch (...) {
+            }
+        }
+    }
+
+private:
+    std::function<void(bool)> m_hook;
+};
+
+} // namespace
+
+struct NetConnection::Private
+{
+    QString serverName;
+    QString host = QStringLiteral("localhost");
+    int port = 7205;
+    bool throwException = false;
+    int timeoutMs = 0;
+    bool hasOwnCredentials = false;
+    NetCredentials credentials;
+
+    QTcpSocket *socket = nullptr;
+    bool loggedIn = false;
+    QByteArray buffer;
+    QString protocolError;            // set when the server sent something unreadable
+    QHash<quint64, QVariantMap> replies;
+    quint64 nextId = 1;
+
+    QString where() const { return QStringLiteral("%1:%2").arg(host).arg(port); }
+};
+
+NetConnection::NetConnection(QObject *parent)
+    : QObject(parent), d(std::make_unique<Private>())
+{
+}
+
+NetConnection::~NetConnection()
+{
+    if (d->socket)
+        d->socket->abort();
+}
+
+QString NetConnection::serverName() const { return d->serverName; }
+void NetConnection::setServerName(const QString &name) { d->serverName = name; }
+QString NetConnection::host() const { return d->host; }
+void NetConnection::setHost(const QString &host) { d->host = host; }
+int NetConnection::port() const { return d->port; }
+void NetConnection::setPort(int port) { d->port = port; }
+bool NetConnection::throwException() const { return d->throwException; }
+void NetConnection::setThrowException(bool on) { d->throwException = on; }
+int NetConnection::timeoutMs() const { return d->timeoutMs; }
+void NetConnection::setTimeoutMs(int ms) { d->timeoutMs = qMax(0, ms); }
+
+NetCredentials NetConnection::defaultCredentials()
+{
+    QMutexLocker lock(&g_credentialsMutex);
+    return g_defaultCredentials;
+}
+
+void NetConnection::setDefaultCredentials(const NetCredentials &credentials)
+{
+    QMutexLocker lock(&g_credentialsMutex);
+    g_defaultCredentials = credentials;
+}
+
+void NetConnection::setCredentials(const NetCredentials &credentials)
+{
+    d->credentials = credentials;
+    d->hasOwnCredentials = true;
+}
+
+bool NetConnection::connected() const
+{
+    return d->socket && d->loggedIn && d->socket->state() == QAbstractSocket::ConnectedState;
+}
+
+void NetConnection::close()
+{
+    const bool was = connected();
+    d->loggedIn = false;
+    d->buffer.clear();
+    d->replies.clear();
+    if (d->socket) {
+        QTcpSocket *socket = d->socket;
+        d->socket = nullptr;
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+    }
+    if (was)
+        emit disconnected();
+}
+
+namespace {
+
+// Waits in a local event loop that leaves user input alone until done() holds, the
+// socket leaves the connected state or the time runs out (timeoutMs 0: no limit).
+// Returns false on time-out.
+bool waitFor(QTcpSocket *socket, int timeoutMs, const std::function<bool()> &done)
+{
+    QEventLoop loop;
+    QObject::connect(socket, &QTcpSocket::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
+    QObject::connect(socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
+    QObject::connect(socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    QObject::connect(socket, &QObject::destroyed, &loop, &QEventLoop::quit);
+    QTimer timer;
+    bool timedOut = false;
+    if (timeoutMs > 0) {
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+            timedOut = true;
+            loop.quit();
+        });
+        timer.start(timeoutMs);
+    }
+    while (!done() && !timedOut)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return !timedOut;
+}
+
+} // namespace
+
+void NetConnection::open()
+{
+    if (connected())
+        return;
+    close();
+    if (beforeConnect)
+        beforeConnect(*this);
+    const NetCredentials credentials = d->hasOwnCredentials ? d->credentials : defaultCredentials();
+
+    auto *socket = new QTcpSocket(this);
+    d->socket = socket;
+    d->protocolError.clear();
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+        if (socket != d->socket)
+            return;
+        d->buffer.append(socket->readAll());
+        while (d->buffer.size() >= 4) {
+            const quint32 length = qFromBigEndian<quint32>(d->buffer.constData());
+            if (length == 0 || qint64(length) > kMaxFrame) {
+                d->protocolError = QStringLiteral("a frame of %1 bytes").arg(length);
+                socket->abort();
+                return;
+            }
+            if (d->buffer.size() < 4 + qsizetype(length))
+                return;
+            QVariant message;
+            QString reason;
+            const bool ok = CborCodec::decode(d->buffer.mid(4, length), &message, &reason);
+            d->buffer.remove(0, 4 + length);
+            if (!ok || message.typeId() != QMetaType::QVariantMap) {
+                d->protocolError = ok ? QStringLiteral("an answer that is not a map") : reason;
+                socket->abort();
+                return;
+            }
+            const QVariantMap reply = message.toMap();
+            d->replies.insert(reply.value(QStringLiteral("id")).toULongLong(), reply);
+        }
+    });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        if (socket == d->socket && d->loggedIn) {
+            d->loggedIn = false;
+            emit disconnected();
+        }
+    });
+
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    socket->connectToHost(d->host.isEmpty() ? QStringLiteral("localhost") : d->host, quint16(d->port));
+    const int connectTimeout = d->timeoutMs > 0 ? d->timeoutMs : kConnectTimeoutMs;
+    auto settled = [socket] {
+        const auto state = socket->state();
+        return state == QAbstractSocket::ConnectedState || state == QAbstractSocket::UnconnectedState;
+    };
+    if (!waitFor(socket, connectTimeout, settled) || socket->state() != QAbstractSocket::ConnectedState) {
+        const QString reason = socket->state() == QAbstractSocket::ConnectedState || socket->error() == QAbstractSocket::UnknownSocketError
+            ? QStringLiteral("no answer in time")
+            : socket->errorString();
+        close();
+        throw NetError(QStringLiteral("network"),
+                       QStringLiteral("The application server at %1 cannot be reached: %2.").arg(d->where(), reason));
+    }
+
+    const quint64 id = d->nextId++;
+    socket->write(encodeFrame(QVariantMap{
+        {QStringLiteral("op"), QStringLiteral("login")},
+        {QStringLiteral("id"), id},
+        {QStringLiteral("operator"), credentials.operatorCode},
+        {QStringLiteral("password"), credentials.password},
+        {QStringLiteral("branch"), credentials.branch},
+        {QStringLiteral("client"), credentials.client},
+    }));
+    const bool answered = waitFor(socket, connectTimeout, [this, socket, id] {
+        return d->replies.contains(id) || socket->state() != QAbstractSocket::ConnectedState;
+    });
+    if (!answered || !d->replies.contains(id)) {
+        const QString reason = !answered ? QStringLiteral("no answer to the login in time")
+                               : !d->protocolError.isEmpty() ? QStringLiteral("unreadable answer (%1)").arg(d->protocolError)
+                                                             : QStringLiteral("the connection was closed during the login");
+        close();
+        throw NetError(QStringLiteral("network"),
+                       QStringLiteral("The application server at %1 cannot be reached: %2.").arg(d->where(), reason));
+    }
+    const QVariantMap reply = d->replies.take(id);
+    const QVariantMap error = reply.value(QStringLiteral("error")).toMap();
+    if (!error.isEmpty() || !reply.value(QStringLiteral("ok")).toBool()) {
+        close();
+        throw NetError(error.value(QStringLiteral("code"), QStringLiteral("auth")).toString(),
+                       error.value(QStringLiteral("message"), QStringLiteral("Login refused.")).toString());
+    }
+    d->loggedIn = true;
+}
+
+QVariant NetConnection::call(const QString &method, const QList<NetArg> &args)
+{
+    BusyGuard busy(onBusy);
+    if (!connected())
+        open();
+    QTcpSocket *socket = d->socket;
+
+    QVariantList values;
+    values.reserve(args.size());
+    for (const NetArg &arg : args)
+        values.append(arg.value());
+    const quint64 id = d->nextId++;
+    socket->write(encodeFrame(QVariantMap{
+        {QStringLiteral("op"), QStringLiteral("call")},
+        {QStringLiteral("id"), id},
+        {QStringLiteral("object"), d->serverName},
+        {QStringLiteral("method"), method},
+        {QStringLiteral("args"), values},
+    }));
+
+    const bool answered = waitFor(socket, d->timeoutMs, [this, socket, id] {
+        return d->replies.contains(id) || d->socket != socket
+            || socket->state() != QAbstractSocket::ConnectedState;
+    });
+    if (!d->replies.contains(id)) {
+        const QString reason = !answered ? QStringLiteral("The application server did not answer %1 in time.").arg(method)
+                               : !d->protocolError.isEmpty()
+                                   ? QStringLiteral("The application server sent an unreadable answer to %1.").arg(method)
+                                   : QStringLiteral("The connection to the application server was lost during %1.").arg(method);
+        close();
+        throw NetError(QStringLiteral("network"), reason);
+    }
+
+    const QVariantMap reply = d->replies.take(id);
+    const auto errorIt = reply.constFind(QStringLiteral("error"));
+    if (errorIt != reply.constEnd()) {
+        const QVariantMap error = errorIt->toMap();
+        throw NetError(error.value(QStringLiteral("code"), QStringLiteral("server")).toString(),
+                       error.value(QStringLiteral("message")).toString());
+    }
+
+    const QVariant refs = reply.value(QStringLiteral("refs"));
+    if (refs.canConvert<IndexMap>() && refs.metaType() == QMetaType::fromType<IndexMap>()) {
+        const IndexMap map = refs.value<IndexMap>();
+        for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
+            if (it.key() >= 0 && it.key() < args.size() && args.at(int(it.key())).target())
+                *args.at(int(it.key())).target() = it.value();
+        }
+    }
+    return reply.value(QStringLiteral("result"));
+}

@@ -1,0 +1,707 @@
+#include "ClientDataSet.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <stdexcept>
+
+namespace {
+
+// Quotation items: product, brand, name, unit price, quantity, validity.
+DataPacket itemsPacket()
+{
+    DataPacket p;
+    p.addField(QStringLiteral("CDPRODUTO"), FieldType::String, 10);
+    p.addField(QStringLiteral("CDMARCA"), FieldType::String, 5);
+    p.addField(QStringLiteral("NMPRODUTO"), FieldType::String, 40);
+    p.addField(QStringLiteral("VRPRECUNIITM"), FieldType::Float);
+    p.addField(QStringLiteral("QTITEM"), FieldType::Integer);
+    p.addField(QStringLiteral("DTVALIDADE"), FieldType::Date);
+    p.appendRow({QStringLiteral("P003"), QStringLiteral("M01"), QStringLiteral("Arroz"), 10.5, 3LL, QDate(2026, 12, 7)});
+    p.appendRow({QStringLiteral("P001"), QStringLiteral("M02"), QStringLiteral("Feijão"), 7.25, 1LL, QDate(2026, 12, 8)});
+    p.appendRow({QStringLiteral("P002"), QStringLiteral("m01"), QStringLiteral("Açúcar"), 4.0, 2LL, QVariant()});
+    p.appendRow({QStringLiteral("P001"), QStringLiteral("M01"), QStringLiteral("Feijão preto"), 8.0, 5LL, QDate(2026, 12, 9)});
+    return p;
+}
+
+struct Abort : std::runtime_error
+{
+    Abort() : std::runtime_error("abort") {}
+};
+
+QString product(ClientDataSet &ds) { return ds.fieldByName(QStringLiteral("CDPRODUTO"))->asString(); }
+
+} // namespace
+
+class tst_ClientDataSet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void loadOpensOnFirstRecordWithEvents();
+    void fieldsKeepIdentityAcrossReloads();
+    void oldValueIsTheLoadedValueAfterSeveralEdits();
+    void oldValueFollowsMerge();
+    void deltaOfInsertThenDeleteIsEmpty();
+    void deltaOfEditThenDeleteCarriesOriginalValues();
+    void deltaOfEditedInsertIsAnInsertWithNewestValues();
+    void deltaOfModifyCarriesOldAndNewValues();
+    void editBackToOriginalDropsOutOfDelta();
+    void abortInBeforePostKeepsEditStateAndValues();
+    void abortInBeforeEventsLeavesDataSetAsItWas();
+    void abortInOnNewRecordDropsTheNewRecord();
+    void locateCaseInsensitiveOnTwoFields();
+    void locatePartialKeyAndLookup();
+    void indexOrdersRecordsAndPlacesPostedRecords();
+    void namedIndexIsCaseInsensitive();
+    void cancelUpdatesRestoresOriginalRows();
+    void logChangesOffChangesTheOriginals();
+    void calculatedFieldsForAnyRow();
+    void requiredFieldRefusesPost();
+    void writingOutsideEditIsRefused();
+    void movingWhileEditingPostsAndUntouchedInsertIsDropped();
+    void navigationBofEofAndScrollEvents();
+    void rowSignalsForViews();
+    void disableControlsIsNestedAndResetsOnEnable();
+    void createDataSetAndCopyDataFrom();
+};
+
+void tst_ClientDataSet::loadOpensOnFirstRecordWithEvents()
+{
+    ClientDataSet ds;
+    QStringList events;
+    ds.afterOpen = [&](ClientDataSet &) { events << QStringLiteral("afterOpen"); };
+    ds.afterScroll = [&](ClientDataSet &d) { events << QStringLiteral("afterScroll:%1").arg(d.recNo()); };
+    QSignalSpy states(&ds, &ClientDataSet::stateChanged);
+    ds.setData(itemsPacket());
+    QCOMPARE(events, QStringList({QStringLiteral("afterOpen"), QStringLiteral("afterScroll:1")}));
+    QCOMPARE(ds.state(), DataSetState::Browse);
+    QCOMPARE(states.count(), 1);
+    QCOMPARE(ds.recordCount(), 4);
+    QCOMPARE(ds.changeCount(), 0);
+    QVERIFY(ds.bof());
+    QCOMPARE(product(ds), QStringLiteral("P003"));
+    QCOMPARE(ds.fieldByName(QStringLiteral("vrprecuniitm"))->asFloat(), 10.5);
+    QVERIFY(ds.fieldByName(QStringLiteral("DTVALIDADE")) != nullptr);
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.fieldByName(QStringLiteral("NOPE")));
+    QCOMPARE(ds.findField(QStringLiteral("NOPE")), nullptr);
+}
+
+void tst_ClientDataSet::fieldsKeepIdentityAcrossReloads()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    Field *price = ds.fieldByName(QStringLiteral("VRPRECUNIITM"));
+    price->setDisplayFormat(QStringLiteral("#,##0.00000"));
+    price->setDisplayLabel(QStringLiteral("Preço"));
+    Field *calc = ds.addCalculatedField(QStringLiteral("TOTAL"), FieldType::Float);
+
+    DataPacket second = itemsPacket();
+    second.rows().removeLast();
+    ds.setData(second);
+    QCOMPARE(ds.fieldByName(QStringLiteral("VRPRECUNIITM")), price);
+    QCOMPARE(ds.fieldByName(QStringLiteral("TOTAL")), calc);
+    QCOMPARE(price->displayText(), QStringLiteral("10,50000"));
+    QCOMPARE(price->displayLabel(), QStringLiteral("Preço"));
+    QCOMPARE(ds.recordCount(), 3);
+
+    // A packet without a field: the dataset drops it, a stale pointer fails cleanly.
+    DataPacket narrow;
+    narrow.addField(QStringLiteral("CDPRODUTO"), FieldType::String, 10);
+    narrow.appendRow({QStringLiteral("X")});
+    ds.setData(narrow);
+    QCOMPARE(ds.findField(QStringLiteral("VRPRECUNIITM")), nullptr);
+    QVERIFY_THROWS_EXCEPTION(DataSetError, price->value());
+}
+
+void tst_ClientDataSet::oldValueIsTheLoadedValueAfterSeveralEdits()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    Field *price = ds.fieldByName(QStringLiteral("VRPRECUNIITM"));
+    for (double v : {11.0, 12.0, 13.0}) {
+        ds.edit();
+        price->setAsFloat(v);
+        QCOMPARE(price->oldValue().toDouble(), 10.5);
+        ds.post();
+    }
+    QCOMPARE(price->value().toDouble(), 13.0);
+    QCOMPARE(price->oldValue().toDouble(), 10.5);
+    QCOMPARE(ds.updateStatus(), UpdateStatus::Modified);
+    QCOMPARE(ds.changeCount(), 1);
+}
+
+void tst_ClientDataSet::oldValueFollowsMerge()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    Field *price = ds.fieldByName(QStringLiteral("VRPRECUNIITM"));
+    ds.edit();
+    price->setAsFloat(20);
+    ds.post();
+    ds.last();
+    ds.deleteRecord();
+    ds.append();
+    ds.fieldByName(QStringLiteral("CDPRODUTO"))->setAsString(QStringLiteral("P009"));
+    ds.post();
+    QCOMPARE(ds.changeCount(), 3);
+    QSignalSpy merged(&ds, &ClientDataSet::valuesChanged);
+    ds.mergeChangeLog();
+    QCOMPARE(merged.count(), 1);
+    QCOMPARE(ds.changeCount(), 0);
+    QVERIFY(ds.delta().isEmpty());
+    QCOMPARE(ds.recordCount(), 4);
+    ds.first();
+    QCOMPARE(price->oldValue().toDouble(), 20.0);
+    QCOMPARE(ds.updateStatus(), UpdateStatus::Unmodified);
+    ds.last();
+    QCOMPARE(ds.fieldByName(QStringLiteral("CDPRODUTO"))->oldValue().toString(), QStringLiteral("P009"));
+    // cancelUpdates after a merge goes back to the merged state only
+    ds.cancelUpdates();
+    QCOMPARE(ds.recordCount(), 4);
+}
+
+void tst_ClientDataSet::deltaOfInsertThenDeleteIsEmpty()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.append();
+    ds.fieldByName(QStringLiteral("CDPRODUTO"))->setAsString(QStringLiteral("P100"));
+    ds.post();
+    QCOMPARE(ds.changeCount(), 1);
+    QCOMPARE(ds.updateStatus(), UpdateStatus::Inserted);
+    QVERIFY(ds.fieldByName(QStringLiteral("CDPRODUTO"))->oldValue().isNull());
+    ds.deleteRecord();
+    QCOMPARE(ds.changeCount(), 0);
+    const DataPacket delta = ds.delta();
+    QVERIFY(delta.isDelta());
+    QVERIFY(delta.changes().isEmpty());
+}
+
+void tst_ClientDataSet::deltaOfEditThenDeleteCarriesOriginalValues()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.next();
+    ds.edit();
+    ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->setAsFloat(99);
+    ds.post();
+    ds.deleteRecord();
+    const DataPacket delta = ds.delta();
+    QCOMPARE(delta.changes().size(), 1);
+    const DeltaRow &row = delta.changes().first();
+    QCOMPARE(row.kind, RowChange::Delete);
+    QCOMPARE(row.oldValues, itemsPacket().rows().at(1));
+    QVERIFY(row.newValues.isEmpty());
+    QCOMPARE(ds.changeCount(), 1);
+}
+
+void tst_ClientDataSet::deltaOfEditedInsertIsAnInsertWithNewestValues()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.append();
+    ds.fieldByName(QStringLiteral("CDPRODUTO"))->setAsString(QStringLiteral("P100"));
+    ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->setAsFloat(1);
+    ds.post();
+    ds.edit();
+    ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->setAsFloat(2);
+    ds.post();
+    const DataPacket delta = ds.delta();
+    QCOMPARE(delta.changes().size(), 1);
+    QCOMPARE(delta.changes().first().kind, RowChange::Insert);
+    QVERIFY(delta.changes().first().oldValues.isEmpty());
+    QCOMPARE(delta.changes().first().newValues.at(3).toDouble(), 2.0);
+    QCOMPARE(delta.changes().first().newValues.at(0).toString(), QStringLiteral("P100"));
+}
+
+void tst_ClientDataSet::deltaOfModifyCarriesOldAndNewValues()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.edit();
+    ds.fieldByName(QStringLiteral("NMPRODUTO"))->setAsString(QStringLiteral("Arroz integral"));
+    ds.post();
+    ds.edit();
+    ds.fieldByName(QStringLiteral("QTITEM"))->setAsInteger(30);
+    ds.post();
+    const DataPacket delta = ds.delta();
+    QCOMPARE(delta.fields(), itemsPacket().fields());
+    QCOMPARE(delta.changes().size(), 1);
+    const DeltaRow &row = delta.changes().first();
+    QCOMPARE(row.kind, RowChange::Modify);
+    QCOMPARE(row.oldValues, itemsPacket().rows().at(0));
+    QCOMPARE(row.newValues.at(2).toString(), QStringLiteral("Arroz integral"));
+    QCOMPARE(row.newValues.at(4).toLongLong(), 30);
+    QCOMPARE(row.newValues.at(0).toString(), QStringLiteral("P003"));
+}
+
+void tst_ClientDataSet::editBackToOriginalDropsOutOfDelta()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    Field *price = ds.fieldByName(QStringLiteral("VRPRECUNIITM"));
+    ds.edit();
+    price->setAsFloat(1);
+    ds.post();
+    QCOMPARE(ds.changeCount(), 1);
+    ds.edit();
+    price->setAsFloat(10.5);
+    ds.post();
+    QCOMPARE(ds.changeCount(), 0);
+    QCOMPARE(ds.updateStatus(), UpdateStatus::Unmodified);
+}
+
+void tst_ClientDataSet::abortInBeforePostKeepsEditStateAndValues()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.beforePost = [](ClientDataSet &) { throw Abort(); };
+    ds.edit();
+    ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->setAsFloat(55);
+    QVERIFY_THROWS_EXCEPTION(Abort, ds.post());
+    QCOMPARE(ds.state(), DataSetState::Edit);
+    QCOMPARE(ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->asFloat(), 55.0);
+    QCOMPARE(ds.changeCount(), 0);
+    // Moving away posts, so the refusal keeps the record where it is too.
+    QVERIFY_THROWS_EXCEPTION(Abort, ds.next());
+    QCOMPARE(ds.recNo(), 1);
+    QCOMPARE(ds.state(), DataSetState::Edit);
+    ds.beforePost = nullptr;
+    ds.next();
+    QCOMPARE(ds.changeCount(), 1);
+}
+
+void tst_ClientDataSet::abortInBeforeEventsLeavesDataSetAsItWas()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.next();
+    ds.edit();
+    ds.fieldByName(QStringLiteral("QTITEM"))->setAsInteger(9);
+    ds.post();
+    const DataPacket before = ds.data();
+    const DataPacket deltaBefore = ds.delta();
+    QSignalSpy rows(&ds, &ClientDataSet::rowInserted);
+    QSignalSpy removed(&ds, &ClientDataSet::rowRemoved);
+
+    auto unchanged = [&] {
+        QCOMPARE(ds.state(), DataSetState::Browse);
+        QCOMPARE(ds.recNo(), 2);
+        QCOMPARE(ds.recordCount(), 4);
+        QVERIFY(ds.data() == before);
+        QVERIFY(ds.delta() == deltaBefore);
+        QCOMPARE(rows.count(), 0);
+        QCOMPARE(removed.count(), 0);
+    };
+    ds.beforeDelete = [](ClientDataSet &) { throw Abort(); };
+    QVERIFY_THROWS_EXCEPTION(Abort, ds.deleteRecord());
+    unchanged();
+    ds.beforeDelete = nullptr;
+
+    ds.beforeInsert = [](ClientDataSet &) { throw Abort(); };
+    QVERIFY_THROWS_EXCEPTION(Abort, ds.insert());
+    QVERIFY_THROWS_EXCEPTION(Abort, ds.append());
+    unchanged();
+    ds.beforeInsert = nullptr;
+
+    ds.beforeEdit = [](ClientDataSet &) { throw Abort(); };
+    QVERIFY_THROWS_EXCEPTION(Abort, ds.edit());
+    unchanged();
+    ds.beforeEdit = nullptr;
+
+    ds.beforeScroll = [](ClientDataSet &) { throw Abort(); };
+    QVERIFY_THROWS_EXCEPTION(Abort, ds.next());
+    QVERIFY_THROWS_EXCEPTION(Abort, ds.insert());
+    QVERIFY_THROWS_EXCEPTION(Abort, ds.locate(QStringLiteral("CDPRODUTO"), QStringLiteral("P002")));
+    unchanged();
+}
+
+void tst_ClientDataSet::abortInOnNewRecordDropsTheNewRecord()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.onNewRecord = [](ClientDataSet &) { throw Abort(); };
+    QVERIFY_THROWS_EXCEPTION(Abort, ds.append());
+    QCOMPARE(ds.state(), DataSetState::Browse);
+    QCOMPARE(ds.recordCount(), 4);
+    QCOMPARE(ds.recNo(), 1);
+
+    // Defaults set by onNewRecord alone do not count as a change of the new record.
+    ds.onNewRecord = [](ClientDataSet &d) { d.fieldByName(QStringLiteral("QTITEM"))->setAsInteger(1); };
+    ds.append();
+    QCOMPARE(ds.fieldByName(QStringLiteral("QTITEM"))->asInteger(), 1);
+    QVERIFY(!ds.modified());
+}
+
+void tst_ClientDataSet::locateCaseInsensitiveOnTwoFields()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    const QString key = QStringLiteral("CDPRODUTO;CDMARCA");
+    QVERIFY(ds.locate(key, QVariantList{QStringLiteral("p002"), QStringLiteral("M01")},
+                      LocateOption::CaseInsensitive));
+    QCOMPARE(ds.recNo(), 3);
+    QVERIFY(!ds.locate(key, QVariantList{QStringLiteral("p002"), QStringLiteral("M01")}));
+    QCOMPARE(ds.recNo(), 3); // a failed locate stays put
+    QVERIFY(ds.locate(key, QVariantList{QStringLiteral("P001"), QStringLiteral("M01")}));
+    QCOMPARE(ds.fieldByName(QStringLiteral("NMPRODUTO"))->asString(), QStringLiteral("Feijão preto"));
+    // Non-string keys are converted to the field type.
+    QVERIFY(ds.locate(QStringLiteral("QTITEM"), 1));
+    QCOMPARE(ds.recNo(), 2);
+    QVERIFY(ds.locate(QStringLiteral("DTVALIDADE"), QVariant()));
+    QCOMPARE(ds.recNo(), 3);
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.locate(key, QStringLiteral("P001")));
+}
+
+void tst_ClientDataSet::locatePartialKeyAndLookup()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    QVERIFY(ds.locate(QStringLiteral("NMPRODUTO"), QStringLiteral("FEIJÃO P"),
+                      LocateOption::CaseInsensitive | LocateOption::PartialKey));
+    QCOMPARE(ds.recNo(), 4);
+    QVERIFY(!ds.locate(QStringLiteral("NMPRODUTO"), QStringLiteral("Feijão P"), LocateOption::PartialKey));
+    QVERIFY(ds.locate(QStringLiteral("NMPRODUTO"), QStringLiteral("Feij"), LocateOption::PartialKey));
+    QCOMPARE(ds.recNo(), 2);
+
+    ds.first();
+    QCOMPARE(ds.lookup(QStringLiteral("CDPRODUTO;CDMARCA"),
+                       QVariantList{QStringLiteral("P001"), QStringLiteral("M01")},
+                       QStringLiteral("NMPRODUTO")).toString(),
+             QStringLiteral("Feijão preto"));
+    const QVariantList both = ds.lookup(QStringLiteral("CDPRODUTO"), QStringLiteral("P002"),
+                                        QStringLiteral("CDMARCA;QTITEM")).toList();
+    QCOMPARE(both, QVariantList({QStringLiteral("m01"), 2LL}));
+    QVERIFY(ds.lookup(QStringLiteral("CDPRODUTO"), QStringLiteral("X"), QStringLiteral("CDMARCA")).isNull());
+    QCOMPARE(ds.recNo(), 1);
+}
+
+void tst_ClientDataSet::indexOrdersRecordsAndPlacesPostedRecords()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.locate(QStringLiteral("CDPRODUTO"), QStringLiteral("P002"));
+    QSignalSpy resets(&ds, &ClientDataSet::dataReset);
+    ds.setIndexFieldNames(QStringLiteral("CDPRODUTO;CDMARCA"));
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(product(ds), QStringLiteral("P002")); // the current record is kept
+    auto order = [&] {
+        QStringList keys;
+        for (int r = 0; r < ds.recordCount(); ++r)
+            keys << ds.valueAt(r, 0).toString() + u'/' + ds.valueAt(r, 1).toString();
+        return keys;
+    };
+    QCOMPARE(order(), QStringList({"P001/M01", "P001/M02", "P002/m01", "P003/M01"}));
+
+    ds.append();
+    ds.fieldByName(QStringLiteral("CDPRODUTO"))->setAsString(QStringLiteral("P0015"));
+    ds.fieldByName(QStringLiteral("CDMARCA"))->setAsString(QStringLiteral("M01"));
+    ds.post();
+    QCOMPARE(order(), QStringList({"P001/M01", "P001/M02", "P0015/M01", "P002/m01", "P003/M01"}));
+    QCOMPARE(ds.recNo(), 3);
+
+    ds.first();
+    ds.edit();
+    ds.fieldByName(QStringLiteral("CDPRODUTO"))->setAsString(QStringLiteral("P004"));
+    ds.post();
+    QCOMPARE(order().last(), QStringLiteral("P004/M01"));
+    QCOMPARE(ds.recNo(), 5);
+
+    ds.setIndexFieldNames(QString());
+    QCOMPARE(order(), QStringList({"P003/M01", "P001/M02", "P002/m01", "P004/M01", "P0015/M01"}));
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.setIndexFieldNames(QStringLiteral("NOPE")));
+    QCOMPARE(ds.indexFieldNames(), QString());
+}
+
+void tst_ClientDataSet::namedIndexIsCaseInsensitive()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.addIndex(QStringLiteral("ixPreco"), QStringLiteral("VRPRECUNIITM"), IndexOption::Descending);
+    ds.addIndex(QStringLiteral("ixMarca"), QStringLiteral("CDMARCA;CDPRODUTO"), IndexOption::CaseInsensitive);
+    ds.setIndexName(QStringLiteral("IXPRECO"));
+    QCOMPARE(ds.valueAt(0, 3).toDouble(), 10.5);
+    QCOMPARE(ds.valueAt(3, 3).toDouble(), 4.0);
+    ds.setIndexName(QStringLiteral("ixmarca"));
+    QCOMPARE(ds.valueAt(0, 0).toString(), QStringLiteral("P001"));
+    QCOMPARE(ds.valueAt(1, 1).toString(), QStringLiteral("m01"));
+    QCOMPARE(ds.valueAt(2, 0).toString(), QStringLiteral("P003"));
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.setIndexName(QStringLiteral("nope")));
+    // The index survives a reload.
+    ds.setData(itemsPacket());
+    QCOMPARE(ds.valueAt(1, 1).toString(), QStringLiteral("m01"));
+}
+
+void tst_ClientDataSet::cancelUpdatesRestoresOriginalRows()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.edit();
+    ds.fieldByName(QStringLiteral("NMPRODUTO"))->setAsString(QStringLiteral("x"));
+    ds.post();
+    ds.next();
+    ds.deleteRecord();
+    ds.append();
+    ds.fieldByName(QStringLiteral("CDPRODUTO"))->setAsString(QStringLiteral("P100"));
+    ds.post();
+    ds.first();
+    ds.edit();
+    ds.fieldByName(QStringLiteral("QTITEM"))->setAsInteger(77); // pending edit is cancelled too
+    QCOMPARE(ds.changeCount(), 3);
+    ds.cancelUpdates();
+    QCOMPARE(ds.state(), DataSetState::Browse);
+    QCOMPARE(ds.changeCount(), 0);
+    QVERIFY(ds.data() == itemsPacket());
+}
+
+void tst_ClientDataSet::logChangesOffChangesTheOriginals()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.setLogChanges(false);
+    ds.edit();
+    ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->setAsFloat(1);
+    ds.post();
+    ds.append();
+    ds.fieldByName(QStringLiteral("CDPRODUTO"))->setAsString(QStringLiteral("P100"));
+    ds.post();
+    ds.first();
+    ds.next();
+    ds.deleteRecord();
+    QCOMPARE(ds.changeCount(), 0);
+    QVERIFY(ds.delta().isEmpty());
+    ds.first();
+    QCOMPARE(ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->oldValue().toDouble(), 1.0);
+    ds.cancelUpdates();
+    QCOMPARE(ds.recordCount(), 4);
+    QCOMPARE(ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->asFloat(), 1.0);
+
+    // A change logged before the log was switched off stays in the delta with its original.
+    ds.setLogChanges(true);
+    ds.edit();
+    ds.fieldByName(QStringLiteral("QTITEM"))->setAsInteger(50);
+    ds.post();
+    ds.setLogChanges(false);
+    ds.edit();
+    ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->setAsFloat(2);
+    ds.post();
+    const DataPacket delta = ds.delta();
+    QCOMPARE(delta.changes().size(), 1);
+    QCOMPARE(delta.changes().first().oldValues.at(3).toDouble(), 2.0);
+    QCOMPARE(delta.changes().first().oldValues.at(4).toLongLong(), 3);
+    QCOMPARE(delta.changes().first().newValues.at(4).toLongLong(), 50);
+}
+
+void tst_ClientDataSet::calculatedFieldsForAnyRow()
+{
+    ClientDataSet ds;
+    Field *total = ds.addCalculatedField(QStringLiteral("VRTOTAL"), FieldType::Float);
+    int calls = 0;
+    ds.onCalcFields = [&](ClientDataSet &d) {
+        ++calls;
+        d.fieldByName(QStringLiteral("VRTOTAL"))->setAsFloat(
+                d.fieldByName(QStringLiteral("VRPRECUNIITM"))->asFloat()
+                * d.fieldByName(QStringLiteral("QTITEM"))->asFloat());
+    };
+    ds.setData(itemsPacket());
+    const int col = total->index();
+    QCOMPARE(col, 6);
+    QCOMPARE(total->asFloat(), 31.5);
+    QCOMPARE(ds.valueAt(3, col).toDouble(), 40.0);
+    QCOMPARE(ds.recNo(), 1);
+    QVERIFY(calls >= 2);
+    // While editing, the calculated value follows the typed values.
+    ds.edit();
+    ds.fieldByName(QStringLiteral("QTITEM"))->setAsInteger(10);
+    QCOMPARE(total->asFloat(), 105.0);
+    QCOMPARE(ds.valueAt(0, col).toDouble(), 105.0);
+    ds.cancel();
+    QCOMPARE(total->asFloat(), 31.5);
+    QVERIFY_THROWS_EXCEPTION(DataSetError, total->setAsFloat(1));
+    // onCalcFields may not change data fields.
+    ds.onCalcFields = [](ClientDataSet &d) { d.fieldByName(QStringLiteral("QTITEM"))->setAsInteger(1); };
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.valueAt(0, col));
+    QCOMPARE(ds.fieldByName(QStringLiteral("QTITEM"))->asInteger(), 3);
+}
+
+void tst_ClientDataSet::requiredFieldRefusesPost()
+{
+    DataPacket p = itemsPacket();
+    p.setFields({});
+    p.addField(QStringLiteral("CDPRODUTO"), FieldType::String, 10, true);
+    p.addField(QStringLiteral("CDMARCA"), FieldType::String, 5);
+    p.rows().clear();
+    ClientDataSet ds;
+    ds.setData(p);
+    ds.append();
+    ds.fieldByName(QStringLiteral("CDMARCA"))->setAsString(QStringLiteral("M1"));
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.post());
+    QCOMPARE(ds.state(), DataSetState::Insert);
+    ds.fieldByName(QStringLiteral("CDPRODUTO"))->setAsString(QStringLiteral("P1"));
+    ds.post();
+    QCOMPARE(ds.recordCount(), 1);
+    // A required flag set by the form survives a reload.
+    ds.fieldByName(QStringLiteral("CDMARCA"))->setRequired(true);
+    ds.setData(p);
+    ds.append();
+    ds.fieldByName(QStringLiteral("CDPRODUTO"))->setAsString(QStringLiteral("P1"));
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.post());
+}
+
+void tst_ClientDataSet::writingOutsideEditIsRefused()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    Field *name = ds.fieldByName(QStringLiteral("NMPRODUTO"));
+    QVERIFY_THROWS_EXCEPTION(DataSetError, name->setAsString(QStringLiteral("x")));
+    QCOMPARE(name->asString(), QStringLiteral("Arroz"));
+    ds.edit();
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.fieldByName(QStringLiteral("QTITEM"))->setText(QStringLiteral("abc")));
+    ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->setText(QStringLiteral("1.234,50"));
+    QCOMPARE(ds.fieldByName(QStringLiteral("VRPRECUNIITM"))->asFloat(), 1234.5);
+    ds.cancel();
+
+    ds.setReadOnly(true);
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.edit());
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.insert());
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.append());
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.deleteRecord());
+    QCOMPARE(ds.state(), DataSetState::Browse);
+    QCOMPARE(ds.recordCount(), 4);
+}
+
+void tst_ClientDataSet::movingWhileEditingPostsAndUntouchedInsertIsDropped()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    int posts = 0;
+    ds.afterPost = [&](ClientDataSet &) { ++posts; };
+    ds.edit();
+    ds.fieldByName(QStringLiteral("QTITEM"))->setAsInteger(8);
+    ds.next();
+    QCOMPARE(posts, 1);
+    QCOMPARE(ds.state(), DataSetState::Browse);
+    QCOMPARE(ds.valueAt(0, 4).toLongLong(), 8);
+
+    ds.insert(); // before record 2
+    QCOMPARE(ds.recordCount(), 5);
+    QCOMPARE(ds.recNo(), 2);
+    ds.next();
+    QCOMPARE(posts, 1);
+    QCOMPARE(ds.recordCount(), 4);
+    QCOMPARE(product(ds), QStringLiteral("P002"));
+}
+
+void tst_ClientDataSet::navigationBofEofAndScrollEvents()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    int before = 0, after = 0;
+    ds.beforeScroll = [&](ClientDataSet &) { ++before; };
+    ds.afterScroll = [&](ClientDataSet &) { ++after; };
+    QStringList seen;
+    for (ds.first(); !ds.eof(); ds.next())
+        seen << product(ds);
+    QCOMPARE(seen, QStringList({"P003", "P001", "P002", "P001"}));
+    QCOMPARE(before, 3);
+    QCOMPARE(after, 3);
+    ds.last();
+    QVERIFY(ds.eof());
+    ds.prior();
+    QVERIFY(!ds.eof() && !ds.bof());
+    ds.setRecNo(1);
+    ds.prior();
+    QVERIFY(ds.bof());
+    QCOMPARE(after, 5);
+
+    ds.emptyDataSet();
+    QVERIFY(ds.isEmpty());
+    QVERIFY(ds.bof() && ds.eof());
+    QCOMPARE(ds.recNo(), 0);
+    QCOMPARE(ds.currentRow(), -1);
+    ds.close();
+    QVERIFY_THROWS_EXCEPTION(DataSetError, ds.next());
+}
+
+void tst_ClientDataSet::rowSignalsForViews()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    ds.next();
+    QSignalSpy inserted(&ds, &ClientDataSet::rowInserted);
+    QSignalSpy removed(&ds, &ClientDataSet::rowRemoved);
+    QSignalSpy changed(&ds, &ClientDataSet::rowChanged);
+    QSignalSpy current(&ds, &ClientDataSet::currentRowChanged);
+    QSignalSpy fieldSpy(&ds, &ClientDataSet::fieldChanged);
+
+    ds.insert();
+    QCOMPARE(inserted.takeFirst().at(0).toInt(), 1);
+    ds.cancel();
+    QCOMPARE(removed.takeFirst().at(0).toInt(), 1);
+    QCOMPARE(ds.currentRow(), 1);
+
+    ds.edit();
+    Field *qt = ds.fieldByName(QStringLiteral("QTITEM"));
+    qt->setAsInteger(4);
+    QCOMPARE(fieldSpy.count(), 1);
+    QCOMPARE(fieldSpy.first().at(0).value<Field *>(), qt);
+    ds.cancel();
+    QCOMPARE(changed.takeFirst().at(0).toInt(), 1);
+    QCOMPARE(qt->asInteger(), 1);
+
+    current.clear();
+    ds.deleteRecord();
+    QCOMPARE(removed.takeFirst().at(0).toInt(), 1);
+    QCOMPARE(current.count(), 1);
+    QCOMPARE(ds.recordCount(), 3);
+}
+
+void tst_ClientDataSet::disableControlsIsNestedAndResetsOnEnable()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    QSignalSpy removed(&ds, &ClientDataSet::rowRemoved);
+    QSignalSpy resets(&ds, &ClientDataSet::dataReset);
+    ds.disableControls();
+    ds.disableControls();
+    while (ds.locate(QStringLiteral("CDPRODUTO"), QStringLiteral("p001"), LocateOption::CaseInsensitive))
+        ds.deleteRecord();
+    ds.enableControls();
+    QVERIFY(ds.controlsDisabled());
+    QCOMPARE(resets.count(), 0);
+    ds.enableControls();
+    QVERIFY(!ds.controlsDisabled());
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(removed.count(), 0);
+    QCOMPARE(ds.recordCount(), 2);
+    QCOMPARE(ds.changeCount(), 2);
+}
+
+void tst_ClientDataSet::createDataSetAndCopyDataFrom()
+{
+    ClientDataSet src;
+    src.addFieldDef(QStringLiteral("CDREGIAO"), FieldType::String, 3);
+    src.addFieldDef(QStringLiteral("NRORDEM"), FieldType::Integer);
+    src.createDataSet();
+    QVERIFY(src.active());
+    QVERIFY(src.isEmpty());
+    for (int i = 0; i < 3; ++i) {
+        src.append();
+        src.fieldByName(QStringLiteral("CDREGIAO"))->setAsString(QStringLiteral("R%1").arg(i));
+        src.fieldByName(QStringLiteral("NRORDEM"))->setValue(QStringLiteral("%1").arg(i));
+        src.post();
+    }
+    QCOMPARE(src.fieldByName(QStringLiteral("NRORDEM"))->value().metaType().id(), int(QMetaType::LongLong));
+    ClientDataSet copy;
+    copy.copyDataFrom(src);
+    QCOMPARE(copy.recordCount(), 3);
+    QCOMPARE(copy.changeCount(), 0);
+    QCOMPARE(copy.fieldDefs(), src.fieldDefs());
+    QCOMPARE(copy.valueAt(2, 0).toString(), QStringLiteral("R2"));
+    copy.setTag(99);
+    QCOMPARE(copy.tag(), 99);
+}
+
+QTEST_GUILESS_MAIN(tst_ClientDataSet)
+#include "tst_clientdataset.moc"

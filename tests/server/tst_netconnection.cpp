@@ -1,0 +1,186 @@
+// The client side of the wire: NetConnection against a real server.
+
+#include "NetConnection.h"
+#include "TestServer.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QtTest>
+
+class tst_NetConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void callWritesReferencesBack();
+    void errorReplyRaisesAndConnectionStaysUsable();
+    void callOnClosedConnectionOpensIt();
+    void loginRefused();
+    void unreachableServer();
+    void serverGoneMidCall();
+
+private:
+    void configure(NetConnection &connection, quint16 port) const;
+    TestServer m_server;
+    QList<bool> m_busy;
+};
+
+void tst_NetConnection::initTestCase()
+{
+    QString error;
+    QVERIFY2(m_server.start(&error), qPrintable(error));
+    NetCredentials credentials;
+    credentials.operatorCode = QString::fromLatin1(TestServer::kOperator);
+    credentials.password = QString::fromLatin1(TestServer::kPassword);
+    credentials.branch = QStringLiteral("1");
+    credentials.client = QStringLiteral("tst_netconnection");
+    NetConnection::setDefaultCredentials(credentials);
+}
+
+void tst_NetConnection::cleanupTestCase()
+{
+    m_server.stop();
+}
+
+void tst_NetConnection::configure(NetConnection &connection, quint16 port) const
+{
+    connection.setServerName(QString::fromLatin1(TestServer::kObject));
+    // The host and port come from the hook, as the workspace sets them.
+    connection.beforeConnect = [port](NetConnection &c) {
+        c.setHost(QStringLiteral("127.0.0.1"));
+        c.setPort(port);
+    };
+    connection.onBusy = [this](bool busy) { const_cast<tst_NetConnection *>(this)->m_busy.append(busy); };
+}
+
+void tst_NetConnection::callWritesReferencesBack()
+{
+    NetConnection connection;
+    configure(connection, m_server.port());
+    m_busy.clear();
+    QVariant a = QStringLiteral("primeiro");
+    QVariant b = QStringLiteral("segundo");
+    QVariant n = 5;
+    const QVariant result = connection.call(QStringLiteral("Swap"), {NetArg::ref(a), NetArg::ref(b), NetArg::ref(n)});
+    QCOMPARE(result.toString(), QStringLiteral("trocado"));
+    QCOMPARE(a.toString(), QStringLiteral("segundo"));
+    QCOMPARE(b.toString(), QStringLiteral("primeiro"));
+    QCOMPARE(n.toInt(), 5);   // declared by value on the server: unchanged
+    QVERIFY(connection.connected());
+    QCOMPARE(m_busy, (QList<bool>{true, false}));
+}
+
+void tst_NetConnection::errorReplyRaisesAndConnectionStaysUsable()
+{
+    NetConnection connection;
+    configure(connection, m_server.port());
+    m_busy.clear();
+    try {
+        connection.call(QStringLiteral("Typed"), {QStringLiteral("0001")});
+        QFAIL("no NetError");
+    } catch (const NetError &e) {
+        QCOMPARE(e.code(), QStringLiteral("arguments"));
+        QVERIFY(!e.message().isEmpty());
+    }
+    QCOMPARE(m_busy, (QList<bool>{true, false}));
+    QVERIFY(connection.connected());
+    QCOMPARE(connection.call(QStringLiteral("Echo"), {QVariant(42)}).toInt(), 42);
+    try {
+        connection.call(QStringLiteral("Fail"), {QStringLiteral("conflict")});
+        QFAIL("no NetError");
+    } catch (const NetError &e) {
+        QCOMPARE(e.code(), QStringLiteral("conflict"));
+        QCOMPARE(e.message(), QStringLiteral("falhou: conflict"));
+    }
+}
+
+void tst_NetConnection::callOnClosedConnectionOpensIt()
+{
+    NetConnection connection;
+    configure(connection, m_server.port());
+    QVERIFY(!connection.connected());
+    QCOMPARE(connection.call(QStringLiteral("Echo"), {QStringLiteral("x")}).toString(), QStringLiteral("x"));
+    QSignalSpy closed(&connection, &NetConnection::disconnected);
+    connection.close();
+    QVERIFY(!connection.connected());
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(connection.call(QStringLiteral("Echo"), {QStringLiteral("y")}).toString(), QStringLiteral("y"));
+}
+
+void tst_NetConnection::loginRefused()
+{
+    NetConnection connection;
+    configure(connection, m_server.port());
+    NetCredentials wrong = NetConnection::defaultCredentials();
+    wrong.password = QStringLiteral("errada");
+    connection.setCredentials(wrong);
+    m_busy.clear();
+    try {
+        connection.call(QStringLiteral("Echo"), {1});
+        QFAIL("no NetError");
+    } catch (const NetError &e) {
+        QCOMPARE(e.code(), QStringLiteral("auth"));
+    }
+    QCOMPARE(m_busy, (QList<bool>{true, false}));
+    QVERIFY(!connection.connected());
+}
+
+void tst_NetConnection::unreachableServer()
+{
+    // A port that was just free: nobody listens on it.
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const quint16 port = probe.serverPort();
+    probe.close();
+
+    NetConnection connection;
+    configure(connection, port);
+    m_busy.clear();
+    try {
+        connection.open();
+        QFAIL("no NetError");
+    } catch (const NetError &e) {
+        QCOMPARE(e.code(), QStringLiteral("network"));
+        QVERIFY2(e.message().contains(QString::number(port)), qPrintable(e.message()));
+    }
+    try {
+        connection.call(QStringLiteral("Echo"), {1});
+        QFAIL("no NetError");
+    } catch (const NetError &e) {
+        QCOMPARE(e.code(), QStringLiteral("network"));
+    }
+    QCOMPARE(m_busy, (QList<bool>{true, false}));
+}
+
+void tst_NetConnection::serverGoneMidCall()
+{
+    TestServer doomed;
+    QString error;
+    QVERIFY2(doomed.start(&error), qPrintable(error));
+    NetConnection connection;
+    configure(connection, doomed.port());
+    connection.open();
+    QSignalSpy dropped(&connection, &NetConnection::disconnected);
+
+    // While the call waits, the server drops every connection.
+    QTimer::singleShot(200, [&doomed] { doomed.stopLater(); });
+    QElapsedTimer clock;
+    clock.start();
+    m_busy.clear();
+    try {
+        connection.call(QStringLiteral("Sleep"), {3000});
+        QFAIL("no NetError");
+    } catch (const NetError &e) {
+        QCOMPARE(e.code(), QStringLiteral("network"));
+    }
+    QVERIFY2(clock.elapsed() < 2500, "the call waited for the answer of a dead connection");
+    QCOMPARE(m_busy, (QList<bool>{true, false}));
+    QVERIFY(!connection.connected());
+    QCOMPARE(dropped.count(), 1);
+}
+
+QTEST_GUILESS_MAIN(tst_NetConnection)
+#include "tst_netconnection.moc"
