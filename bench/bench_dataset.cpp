@@ -112,6 +112,21 @@ void BM_LocateTwoFieldsCaseInsensitive(benchmark::State &state)
 }
 BENCHMARK(BM_LocateTwoFieldsCaseInsensitive)->Unit(benchmark::kMillisecond);
 
+// The first locate on a field after a load also builds the field's search digest.
+void BM_LocateFirstAfterLoad(benchmark::State &state)
+{
+    const QVariantList key{QStringLiteral("p%1").arg(kRows - 1, 9, 10, QLatin1Char('0')),
+                           QStringLiteral("m%1").arg((kRows - 1) % 997, 4, 10, QLatin1Char('0'))};
+    for (auto _ : state) {
+        state.PauseTiming();
+        ClientDataSet ds;
+        ds.setData(itemsPacket());
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(ds.locate(QStringLiteral("CDPRODUTO;CDMARCA"), key, LocateOption::CaseInsensitive));
+    }
+}
+BENCHMARK(BM_LocateFirstAfterLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 void BM_MakeChanges(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -124,6 +139,34 @@ void BM_MakeChanges(benchmark::State &state)
     }
 }
 BENCHMARK(BM_MakeChanges)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Deleting and inserting in the middle, over and over: must stay linear in the number of
+// operations (not touch every row after the middle each time).
+void BM_DeleteAndInsertInMiddle(benchmark::State &state)
+{
+    const int operations = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        ClientDataSet ds;
+        ds.setData(itemsPacket());
+        ds.setRecNo(kRows / 2);
+        state.ResumeTiming();
+        Field *product = ds.fieldByName(QStringLiteral("CDPRODUTO"));
+        ds.disableControls();
+        for (int i = 0; i < operations; ++i) {
+            ds.deleteRecord();
+            if (i % 2 == 0) {
+                ds.insert();
+                product->setAsString(QStringLiteral("N%1").arg(i));
+                ds.post();
+            }
+        }
+        ds.enableControls();
+        benchmark::DoNotOptimize(ds.recordCount());
+    }
+    state.SetComplexityN(operations);
+}
+BENCHMARK(BM_DeleteAndInsertInMiddle)->Unit(benchmark::kMillisecond)->Arg(10000)->Arg(40000)->Iterations(3);
 
 void BM_Delta10kChanges(benchmark::State &state)
 {

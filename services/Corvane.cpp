@@ -16,8 +16,9 @@ namespace {
 // The fixed name of the session's database connection.
 const QString kConnectionName = QStringLiteral("sup-session");
 
-// The product-tree code CDARVPROD is typed as digit groups 1.2.3.4; the dots are stored.
-const QString kProductTreePicture = QStringLiteral("9.99.999.9999;1; ");
+// The product-tree code CDARVPROD has three levels: group (2 digits), subgroup (2) and
+// product (3).  It is stored as the bare digits ("0101001") and shown as "01.01.001".
+const QString kProductTreePicture = QStringLiteral("99.99.999;0; ");
 
 struct SessionState
 {

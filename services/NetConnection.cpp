@@ -216,10 +216,9 @@ void NetConnection::open()
         const auto state = socket->state();
         return state == QAbstractSocket::ConnectedState || state == QAbstractSocket::UnconnectedState;
     };
-    if (!waitFor(socket, connectTimeout, settled) || socket->state() != QAbstractSocket::ConnectedState) {
-        const QString reason = socket->state() == QAbstractSocket::ConnectedState || socket->error() == QAbstractSocket::UnknownSocketError
-            ? QStringLiteral("no answer in time")
-            : socket->errorString();
+    const bool settledInTime = waitFor(socket, connectTimeout, settled);
+    if (!settledInTime || socket->state() != QAbstractSocket::ConnectedState) {
+        const QString reason = settledInTime ? socket->errorString() : QStringLiteral("no answer in time");
         close();
         throw NetError(QStringLiteral("network"),
                        QStringLiteral("The application server at %1 cannot be reached: %2.").arg(d->where(), reason));

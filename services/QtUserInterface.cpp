@@ -1,5 +1,6 @@
 #include "QtUserInterface.h"
 
+#include "Corvane.h"
 #include "ListSearchDialog.h"
 #include "PasswordDialog.h"
 #include "ProgressOverlay.h"
@@ -83,8 +84,11 @@ int QtUserInterface::showMessage(const QString &text, MsgDlg::Type type, MsgDlg:
         results.insert(b, d.result);
         if (results.size() == 1)
             box.setDefaultButton(b);
-        if (d.result == MsgDlg::mrNo || d.result == MsgDlg::mrCancel || buttons == MsgDlg::Buttons(d.button))
-            box.setEscapeButton(b), escapeResult = d.result;
+        // Escape answers No or Cancel, or the only button there is.
+        if (d.result == MsgDlg::mrNo || d.result == MsgDlg::mrCancel || buttons == MsgDlg::Buttons(d.button)) {
+            box.setEscapeButton(b);
+            escapeResult = d.result;
+        }
     }
     box.exec();
     return results.value(box.clickedButton(), escapeResult);
@@ -133,7 +137,7 @@ std::optional<QString> QtUserInterface::askPassword(const QString &operatorCode,
 void QtUserInterface::progressStart(QWidget *mainForm, int kind, const QString &text)
 {
     if (!mainForm)
-        mainForm = QApplication::activeWindow();
+        mainForm = Corvane::mainWindow() ? Corvane::mainWindow() : QApplication::activeWindow();
     if (m_overlay && m_overlay->parentWidget() != mainForm) {
         delete m_overlay.data();
         m_overlay = nullptr;

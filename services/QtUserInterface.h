@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ProgressOverlay.h"
 #include "UserInterface.h"
 
 #include <QPointer>
 
-class ProgressOverlay;
 class QWidget;
 
 // The user interface of the application: Qt message boxes and the services' own search,

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "DataSource.h"
+
 #include <QPointer>
 #include <QString>
 #include <QToolButton>
 
 #include <functional>
-
-class DataSource;
 
 // A search button: a click runs BeforePesq (which may prepare or reopen the source, or
 // abort), the single-choice search over its data source, and, when a row was chosen,

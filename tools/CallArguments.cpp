@@ -193,7 +193,9 @@ QStringList CallArguments::formatPacket(const QVariant &value)
             lines << rules.join(QStringLiteral("  "));
         }
     }
-    const int count = int(table.size() - 1);
-    lines << QStringLiteral("(%1 %2)").arg(count).arg(count == 1 ? QStringLiteral("row") : QStringLiteral("rows"));
+    const int count = packet.isDelta() ? int(packet.changes().size()) : int(packet.rows().size());
+    const QString noun = packet.isDelta() ? (count == 1 ? QStringLiteral("change") : QStringLiteral("changes"))
+                                          : (count == 1 ? QStringLiteral("row") : QStringLiteral("rows"));
+    lines << QStringLiteral("(%1 %2)").arg(count).arg(noun);
     return lines;
 }

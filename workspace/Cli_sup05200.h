@@ -1,13 +1,32 @@
 #pragma once
 
+#include "TfrmPadraoGrid.h"
+
+#include <QColor>
+#include <QDate>
+#include <QPixmap>
 #include <QPointer>
 #include <QVariant>
-#include <QWidget>
 
 #include <memory>
 
+class ClientDataSet;
+class DataSource;
+class DBGrid;
+class DBLabel;
+class DBMemo;
+class Field;
 class NetConnection;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
 class QMdiSubWindow;
+class QMenu;
+class QAction;
+class QToolButton;
+class TADOIBQuery;
+class TMessages;
+class ToolButtonAction;
 
 namespace Ui {
 class TfrmGridCotaPrec;
@@ -17,7 +36,14 @@ class TfrmGridCotaPrec;
 // package's only non-modal form, a child window of the host's MDI area.  It owns the
 // server connections and the datasets every dialog of the package works on; dialogs
 // reach it through frmGridCotaPrec.
-class TfrmGridCotaPrec : public QWidget
+//
+// The class is spread over one source file per concern:
+//   Cli_sup05200.cpp              creation, components, datasets and their display rules
+//   Cli_sup05200_Activation.cpp   activation, deactivation, close, row and page changes
+//   Cli_sup05200_Habilita.cpp     the enabling rule
+//   Cli_sup05200_Cotacao.cpp      commands and checks of the quotation list
+//   Cli_sup05200_Messages.cpp     the message hook and the key rules
+class TfrmGridCotaPrec : public TfrmPadraoGrid
 {
     Q_OBJECT
 
@@ -25,24 +51,158 @@ public:
     explicit TfrmGridCotaPrec(QWidget *parent = nullptr);
     ~TfrmGridCotaPrec() override;
 
-    // The connections to the server objects "Sup05200.rdmGridCotaPrec" (every quotation
-    // method) and "Sup.rdmSuprimentos" (procurement parameters).
+    // --- connections -------------------------------------------------------------------
+    // "Sup05200.rdmGridCotaPrec" (every quotation method) and "Sup.rdmSuprimentos"
+    // (procurement parameters).
     NetConnection *netGridCotaPrec = nullptr;
     NetConnection *netSuprimentos = nullptr;
 
-    // Creation: connects both connections.  Raises what the connection raises.
+    // --- datasets ------------------------------------------------------------------------
+    ClientDataSet *cdsColetapr = nullptr;      // the quotation list (dtsPadrao)
+    ClientDataSet *cdsFornCotados = nullptr;   // suppliers quoted in the current quotation
+    ClientDataSet *cdsParaSupri = nullptr;     // procurement parameters (one row)
+    ClientDataSet *cdsGridRegiao = nullptr;    // products page: regions
+    ClientDataSet *cdsGridFornecedor = nullptr; // products page: suppliers of the region
+    ClientDataSet *cdsGridProdMarc = nullptr;  // products page: product/brand rows
+    ClientDataSet *cdsErrosCota = nullptr;     // products page: inconsistencies reported
+    DataSource *dtsFornCotados = nullptr;
+    DataSource *dtsParaSupri = nullptr;
+    DataSource *dtsGridRegiao = nullptr;
+    DataSource *dtsGridFornecedor = nullptr;
+    DataSource *dtsGridProdMarc = nullptr;
+    DataSource *dtsErrosCota = nullptr;
+
+    // Quotation-list fields.  Looked up by name on each use: a packet of another layout
+    // rebuilds the fields, so they are never kept as pointers.
+    Field *cdsColetaprField(const QString &name) const;
+
+    // --- queries -------------------------------------------------------------------------
+    TADOIBQuery *qryCentCmp = nullptr;       // central purchasing branch (CDFILIAL, NMFILIAL_CENTRAL)
+    TADOIBQuery *qryGerente = nullptr;       // managers of a buyer
+    TADOIBQuery *qryPesqGereComp = nullptr;  // buyers of a manager
+    TADOIBQuery *qryOperRelacAux = nullptr;  // operators related to a buyer
+    TADOIBQuery *qryVerComprador = nullptr;  // is an operator a buyer
+    DataSource *dtsGerente = nullptr;
+    DataSource *dtsPesqGereComp = nullptr;
+
+    // The central purchasing branch code read at the first activation ("" before).
+    QString centralBranch() const;
+
+    // --- pages and controls ------------------------------------------------------------
+    QWidget *tshIncCotacao = nullptr;   // "Inclusão de Cotação", reached only through include
+    QWidget *tshCotacao = nullptr;      // "Cotação"
+    QWidget *tshProdCotGrid = nullptr;  // "Produtos Cotados"
+    DBGrid *dbgCotacao = nullptr;
+    DBGrid *dbgForns = nullptr;
+    QGroupBox *grbObs = nullptr;
+    DBMemo *dbmObsCotPrec = nullptr;
+    DBGrid *dbgGridRegiao = nullptr;
+    DBGrid *dbgGridFornecedor = nullptr;
+    DBGrid *dbgGridProdMarc = nullptr;
+    QListWidget *lsbErrosCota = nullptr;
+    QFrame *panDados = nullptr;
+    DBLabel *dbtNome = nullptr;
+    DBLabel *dbtDtColeta = nullptr;
+    DBLabel *dbtNmComprador = nullptr;
+    QFrame *panDatVal = nullptr;
+    DBLabel *dbtValidade = nullptr;
+    DBLabel *dbtEntraLista = nullptr;
+    QFrame *panCentCmp = nullptr;
+    QLineEdit *edtCentCmp = nullptr;
+    TMessages *msgGridCotaPrec = nullptr; // this form's message table (msgPadrao)
+
+    // --- commands --------------------------------------------------------------------
+    QToolButton *sbtFiltro = nullptr, *sbtExclPrZero = nullptr, *sbtCopiarCota = nullptr,
+                *sbtSimulacao = nullptr, *sbtAutoMelhor = nullptr, *sbtObs = nullptr,
+                *sbtPlanilha = nullptr, *sbtGridCotaPrecConsul = nullptr,
+                *sbtReajustPr = nullptr, *sbtQtComprar = nullptr,
+                *sbtAtualizaFormPgto = nullptr, *sbtCopy = nullptr,
+                *sbtAlteraValidade = nullptr;
+    QAction *mnuFiltro = nullptr, *mnuExclPrZero = nullptr, *mnuCopiarCota = nullptr,
+            *mnuSimulacao = nullptr, *mnuAutoMelhor = nullptr, *mnuObs = nullptr,
+            *mnuPlanilha = nullptr, *mnuGridCotaPrecConsul = nullptr,
+            *mnuReajustPr = nullptr, *mnuQtComprar = nullptr,
+            *mnuAtualizaFormPgto = nullptr, *mnuCopiaJust = nullptr,
+            *mnuAltValidade = nullptr;
+    QMenu *mnuFerramentas = nullptr;     // the quotation tools
+    QMenu *mnuPaginas = nullptr;         // page switching
+    QAction *mnuCotacao = nullptr;       // shows tshCotacao
+    QAction *mnuPadrao = nullptr;        // shows tshProdCotGrid
+    QMenu *pmnIncluir = nullptr;         // include pop-up (products page)
+    QMenu *pmnExcluir = nullptr;         // delete pop-up (products page)
+    QAction *mnuInsForn = nullptr, *mnuInsRegiao = nullptr;
+    QAction *mnuDelForn = nullptr, *mnuDelRegiao = nullptr, *mnuDelProd = nullptr;
+    QMenu *pmnConsul = nullptr;          // context menu of the product/brand grid
+    QAction *mnuConsul = nullptr;
+
+    // --- workspace state (read and reset by the dialogs) ------------------------------
+    // The data source of the grid the user works in; nullptr on the inclusion page.
+    DataSource *FonteAtual = nullptr;
+    // Packet caches of the products page; null when nothing is cached.
+    QVariant CacheGridFornecedor;
+    QVariant CacheGridProdMarc;
+    QString UltFornecedor;
+    QVariant UltProdMarc;
+    bool RegistraPosicao = true;
+
+    // --- lifecycle -------------------------------------------------------------------
+    // Creation: connects both connections, sets the marks, shows the quotation page and,
+    // on a consultation start, loads OlColetaPr.  Raises what the connections raise.
     void FormCreate();
-    // Activation registers OnMessage as the message hook; deactivation clears it.
+    // Activation registers OnMessage as the message hook; the first one also reads the
+    // central branch and the procurement parameters.  Deactivation clears the hook.
     void FormActivate();
     void FormDeactivate();
     // Close: the workspace no longer exists for the package, the hook is cleared, the
     // connections are closed and the dialogs kept between openings are destroyed.
     void FormClose();
 
-    // Every application event while the workspace is active.
+    // Every application event while the workspace is active: recomputes the enabling
+    // rule and maps the period keys to a comma in floating-point fields.
     void OnMessage(QObject *receiver, QEvent *event);
-    // Recomputes which commands are enabled.
+    // Recomputes which commands, pages and grids are enabled.
     void Habilita();
+
+    // Reloads the quotation list from the server (GetColetaPr) for a buyer list and the
+    // marks: s2 all buyers, s3 all regions, s4 all suppliers, s5 all dates.
+    void AtualizaCotacao(const QString &buyer, const QString &s2, const QString &s3,
+                         const QString &s4, const QString &s5, const QDate &firstDate,
+                         const QDate &lastDate);
+
+    // --- checks --------------------------------------------------------------------------
+    // The logged operator may handle the current quotation (buyer or related operator).
+    void vd_OperSistema();
+    // The buyer typed in the list belongs to the logged manager; copies its name.
+    void Vd_GereComp(bool required);
+    // A manager of the quotation's buyer confirms with the password, once per workspace.
+    void Vd_SenhaGer();
+    bool managerPasswordConfirmed() const { return m_senhaGer == QLatin1String("S"); }
+
+    // --- handlers ----------------------------------------------------------------------
+    void sbtIncluirClick() override;
+    void sbtAlterarClick() override;
+    void sbtExcluirClick() override;
+    void sbtProcurarClick() override;
+    void sbtImprimirClick() override;
+    void sbtConfirmarClick() override;
+    void sbtCancelarClick() override;
+    void FormKeyDown(int &key, Qt::KeyboardModifiers shift) override;
+    void sbtFiltroClick();
+    void sbtCopiarCotaClick();
+
+    void cdsColetaprAfterScroll();
+    void cdsColetaprBeforePost();
+    void cdsColetaprAfterPost();
+    void cdsColetaprBeforeDelete();
+    void cdsColetaprAfterDelete();
+    void pgcPadraoChange();
+    void dbgCotacaoColEnter();
+    void dbgCotacaoColExit();
+    void dbgCotacaoEditButtonClick();
+    void dbgCotacaoKeyDown(int &key, Qt::KeyboardModifiers shift);
+    void dbgCotacaoCellClick(int column);
+    void dbgFornsKeyDown(int &key, Qt::KeyboardModifiers shift);
+    void dbmObsCotPrecEnter();
 
     // The window that frames the workspace: its MDI child window, or the form itself
     // when it runs outside a host.
@@ -51,13 +211,47 @@ public:
     void bringForward();
     bool isActiveForm() const { return m_active; }
 
+    // The page showing: INC, COT or PROD.
+    enum class Page { Inc, Cot, Prod };
+    Page currentPage() const;
+
+    // The pictures of the quotation grid (imgAlert, imgEmail, imgNet, imgChecked,
+    // imgUnChecked), drawn once per process; olive (32896) is their transparent colour.
+    static QPixmap picture(const QString &name);
+    static QColor transparentColour();
+    // The picture a cell of dbgCotacao shows for a value of its field; empty for none.
+    static QString cotacaoPictureName(const QString &fieldName, const QString &value);
+
 protected:
     bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Creation steps (Cli_sup05200.cpp).
+    void createDataSets();
+    void createQuotationFields();
+    void createSupplierFields();
+    void createProductPageFields();
+    void createQueries();
+    void createPages();
+    void createNavigatorPanels();
+    void createCommands();
+    void wireEvents();
     void setUpConnection(NetConnection *connection, const QString &serverName);
+
+    // Quotation list (Cli_sup05200_Cotacao.cpp).
+    QString msg(const QString &key) const;
+    void sendHeaderDelta();
+    bool usesSituation() const;        // IDUTISTATCOT = 'S'
+    QString paraSupri(const QString &field) const;
+    QString currentSituation() const;
+    void checkSituationChange();
+    void togglePriceListFlag();
+    bool priceListFlagAllowed() const;
+    void loadConsultationPacket();
+    void loadFornCotados();
+
     void followFrameActivation();
     void disconnectAll();
     void releaseReusedDialogs();
@@ -66,6 +260,10 @@ private:
     QPointer<QMdiSubWindow> m_followedFrame;
     bool m_active = false;
     bool m_closed = false;
+    bool m_firstActivation = true;
+    bool m_situationChanged = false;
+    QString m_senhaGer = QStringLiteral("N");
+    bool m_inHabilita = false;
 };
 
 // The package-level state of the workspace unit.

@@ -4,12 +4,13 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <unordered_map>
 #include <numeric>
 
 // Storage: every record ever loaded or inserted lives in `store` (a vector, never erased
 // from in the middle during editing); `view` lists the store positions of the visible
-// records in the order of the active index.  Deleting or inserting a record moves only
-// integers of the view.  Deleted records stay in the store (for the delta and for
+// records in the order of the active index, in blocks.  Deleting or inserting a record
+// moves only integers of one block of the view.  Deleted records stay in the store (for the delta and for
 // cancelUpdates) until the change log is merged or cancelled.
 //
 // A record keeps its current values; a modified or deleted one also keeps a shared copy of
@@ -163,6 +164,149 @@ struct SearchKey
     QString folded;   // string keys: the text, case-folded when case-insensitive
 };
 
+// A compact digest of a string value, kept per record for the fields that locate
+// searches: the scan compares these from one contiguous array and only reads the text
+// of the records whose digest matches.
+struct KeySummary
+{
+    static constexpr quint32 NullLength = 0xFFFFFFFFu;
+    quint32 hash = 0;        // of the case-folded text
+    quint32 length = NullLength;
+    quint64 prefix = 0;      // the first four case-folded characters
+};
+
+KeySummary summarize(QStringView text)
+{
+    KeySummary k;
+    k.length = quint32(text.size());
+    quint32 h = 2166136261u;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = foldChar(text[i].unicode());
+        h = (h ^ c) * 16777619u;
+        if (i < 4)
+            k.prefix |= quint64(c) << (16 * i);
+    }
+    k.hash = h;
+    return k;
+}
+
+KeySummary summarize(const QVariant &v)
+{
+    if (!v.isValid())
+        return KeySummary();
+    QString scratch;
+    return summarize(QStringView(stringOf(v, scratch)));
+}
+
+// The visible records in index order, as store positions.  Kept in blocks of at most
+// MaxBlock entries with each block's first row, so that inserting or deleting in the
+// middle of a large dataset moves one block and the block starts, not every row after it.
+class RowOrder
+{
+public:
+    static constexpr int MaxBlock = 1024;
+
+    int size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    int operator[](int row) const
+    {
+        const int b = blockOf(row);
+        return m_blocks[b][row - m_starts[b]];
+    }
+    void clear()
+    {
+        m_blocks.clear();
+        m_starts.clear();
+        m_size = 0;
+    }
+    void assign(const std::vector<int> &ids)
+    {
+        clear();
+        const size_t step = MaxBlock / 2;
+        for (size_t i = 0; i < ids.size(); i += step)
+            m_blocks.emplace_back(ids.begin() + qsizetype(i), ids.begin() + qsizetype(std::min(i + step, ids.size())));
+        m_size = int(ids.size());
+        restart(0);
+    }
+    std::vector<int> toVector() const
+    {
+        std::vector<int> out;
+        out.reserve(size_t(m_size));
+        for (const auto &b : m_blocks)
+            out.insert(out.end(), b.begin(), b.end());
+        return out;
+    }
+    void insert(int row, int id)
+    {
+        if (m_blocks.empty()) {
+            m_blocks.push_back({id});
+            m_size = 1;
+            restart(0);
+            return;
+        }
+        const int b = row >= m_size ? int(m_blocks.size()) - 1 : blockOf(row);
+        std::vector<int> &block = m_blocks[b];
+        block.insert(block.begin() + (row - m_starts[b]), id);
+        ++m_size;
+        if (int(block.size()) > MaxBlock) {
+            std::vector<int> tail(block.begin() + MaxBlock / 2, block.end());
+            block.resize(MaxBlock / 2);
+            m_blocks.insert(m_blocks.begin() + b + 1, std::move(tail));
+        }
+        restart(b);
+    }
+    void erase(int row)
+    {
+        const int b = blockOf(row);
+        std::vector<int> &block = m_blocks[b];
+        block.erase(block.begin() + (row - m_starts[b]));
+        --m_size;
+        if (block.empty())
+            m_blocks.erase(m_blocks.begin() + b);
+        restart(b);
+    }
+    // The first row whose record satisfies pred, -1 when none; a sequential walk.
+    template<typename Pred>
+    int findRow(Pred &&pred) const
+    {
+        int row = 0;
+        for (const auto &b : m_blocks) {
+            for (int id : b) {
+                if (pred(id))
+                    return row;
+                ++row;
+            }
+        }
+        return -1;
+    }
+    void remapIds(const std::vector<int> &remap)
+    {
+        for (auto &b : m_blocks)
+            for (int &id : b)
+                id = remap[id];
+    }
+
+private:
+    int blockOf(int row) const
+    {
+        const auto it = std::upper_bound(m_starts.begin(), m_starts.end(), row);
+        return int(it - m_starts.begin()) - 1;
+    }
+    void restart(int from)
+    {
+        m_starts.resize(m_blocks.size());
+        int start = from > 0 ? m_starts[from - 1] + int(m_blocks[from - 1].size()) : 0;
+        for (size_t i = size_t(std::max(from, 0)); i < m_blocks.size(); ++i) {
+            m_starts[i] = start;
+            start += int(m_blocks[i].size());
+        }
+    }
+
+    std::vector<std::vector<int>> m_blocks;
+    std::vector<int> m_starts;
+    int m_size = 0;
+};
+
 } // namespace
 
 struct ClientDataSet::Private
@@ -172,7 +316,7 @@ struct ClientDataSet::Private
     int dataFieldCount = 0;
 
     std::vector<Record> store;
-    std::vector<int> view;
+    RowOrder view;
     int cur = -1;
     bool bof = true;
     bool eof = true;
@@ -192,6 +336,41 @@ struct ClientDataSet::Private
     std::vector<SortKey> keys;
 
     int disableCount = 0;
+
+    // Digests of string fields by store position, built by the first locate on a field.
+    mutable std::unordered_map<int, std::vector<KeySummary>> summaries;
+
+    void dropSummaries() { summaries.clear(); }
+    KeySummary summaryOf(int id, int slot) const
+    {
+        const QVariantList &values = store[id].values;
+        return slot < values.size() ? summarize(values.at(slot)) : KeySummary(); // merged-away rows have none
+    }
+    void truncateSummaries()
+    {
+        for (auto &entry : summaries) {
+            if (entry.second.size() > store.size())
+                entry.second.resize(store.size());
+        }
+    }
+    void refreshSummaries(int id)
+    {
+        for (auto &[slot, vec] : summaries) {
+            if (id < int(vec.size()))
+                vec[id] = summaryOf(id, slot);
+        }
+    }
+    const std::vector<KeySummary> &summariesOf(int slot) const
+    {
+        std::vector<KeySummary> &vec = summaries[slot];
+        if (vec.size() < store.size()) {
+            const size_t from = vec.size();
+            vec.resize(store.size());
+            for (size_t id = from; id < store.size(); ++id)
+                vec[id] = summaryOf(int(id), slot);
+        }
+        return vec;
+    }
 
     // Reading context: a view reading another row through the fields, or onCalcFields
     // computing the calculated values of a row.
@@ -238,9 +417,11 @@ struct ClientDataSet::Private
 
     void sortView()
     {
-        std::sort(view.begin(), view.end(), [this](int a, int b) {
+        std::vector<int> ids = view.toVector();
+        std::sort(ids.begin(), ids.end(), [this](int a, int b) {
             return lessByKeys(store[a], store[b]);
         });
+        view.assign(ids);
     }
 
     void resolveKeys(const QString &names, IndexOptions options, bool strict)
@@ -277,25 +458,26 @@ struct ClientDataSet::Private
     // Natural order when no index is active.
     void rebuildView()
     {
-        view.clear();
-        view.reserve(store.size());
+        std::vector<int> ids;
+        ids.reserve(store.size());
         for (int i = 0; i < int(store.size()); ++i) {
             const RowState s = store[i].state;
             if (s != RowState::Deleted && s != RowState::Discarded)
-                view.push_back(i);
+                ids.push_back(i);
         }
         if (!keys.empty()) {
-            sortView();
+            std::sort(ids.begin(), ids.end(),
+                      [this](int a, int b) { return lessByKeys(store[a], store[b]); });
         } else {
-            std::sort(view.begin(), view.end(),
+            std::sort(ids.begin(), ids.end(),
                       [this](int a, int b) { return store[a].order < store[b].order; });
         }
+        view.assign(ids);
     }
 
     int rowOfRecord(int id) const
     {
-        const auto it = std::find(view.begin(), view.end(), id);
-        return it == view.end() ? -1 : int(it - view.begin());
+        return view.findRow([id](int x) { return x == id; });
     }
 
     // Removes Deleted / Discarded records from the store, keeping the view's order.
@@ -314,8 +496,17 @@ struct ClientDataSet::Private
             kept.push_back(std::move(store[i]));
         }
         store = std::move(kept);
-        for (int &id : view)
-            id = remap[id];
+        view.remapIds(remap);
+        for (auto &entry : summaries) {
+            std::vector<KeySummary> &vec = entry.second;
+            std::vector<KeySummary> moved;
+            moved.reserve(store.size());
+            for (size_t i = 0; i < vec.size() && i < remap.size(); ++i) {
+                if (remap[i] >= 0)
+                    moved.push_back(vec[i]);
+            }
+            vec = std::move(moved);
+        }
         deadRows = 0;
     }
 
@@ -395,14 +586,53 @@ struct ClientDataSet::Private
     {
         const bool ci = options.testFlag(LocateOption::CaseInsensitive);
         const bool partial = options.testFlag(LocateOption::PartialKey);
-        for (int row = 0; row < int(view.size()); ++row) {
-            const Record &r = store[view[row]];
-            if (r.state == RowState::Pending)
-                continue;
-            if (matches(r.values, keys, ci, partial))
-                return row;
+        // Filter on the digest of the first string key, then compare the candidates fully.
+        const SearchKey *filter = nullptr;
+        for (const SearchKey &k : keys) {
+            if (isStringType(k.type) && (k.value.isValid() || k.folded.isEmpty())) {
+                filter = &k;
+                break;
+            }
         }
-        return -1;
+        if (!filter) {
+            return view.findRow([&](int id) {
+                const Record &r = store[id];
+                return r.state != RowState::Pending && matches(r.values, keys, ci, partial);
+            });
+        }
+        const std::vector<KeySummary> &digest = summariesOf(filter->slot);
+        KeySummary want;
+        quint64 prefixMask = 0;
+        if (filter->value.isValid()) {
+            want = summarize(QStringView(filter->folded.toCaseFolded()));
+            const qsizetype n = std::min<qsizetype>(4, filter->folded.size());
+            prefixMask = n >= 4 ? ~quint64(0) : ((quint64(1) << (16 * n)) - 1);
+        }
+        const bool nullKey = !filter->value.isValid();
+        return view.findRow([&](int id) {
+            const KeySummary &k = digest[id];
+            if (nullKey || !partial) {
+                if (k.length != want.length || k.hash != want.hash)
+                    return false;
+            } else if (k.length == KeySummary::NullLength || k.length < want.length
+                       || (k.prefix & prefixMask) != want.prefix) {
+                return false;
+            }
+            const Record &r = store[id];
+            return r.state != RowState::Pending && matches(r.values, keys, ci, partial);
+        });
+    }
+
+    // Spreads the natural order out again, keeping it: every record, deleted ones too.
+    void renumberOrder()
+    {
+        std::vector<int> ids(store.size());
+        std::iota(ids.begin(), ids.end(), 0);
+        std::stable_sort(ids.begin(), ids.end(),
+                         [this](int a, int b) { return store[a].order < store[b].order; });
+        for (size_t i = 0; i < ids.size(); ++i)
+            store[ids[i]].order = double(i);
+        nextOrder = double(ids.size());
     }
 
     void applyIndex()
@@ -489,6 +719,7 @@ void ClientDataSet::setFieldDefs(const QList<FieldDef> &defs)
     }
     // Rows of the old structure no longer fit.
     d->store.clear();
+    d->dropSummaries();
     d->view.clear();
     d->changes = d->deadRows = 0;
     d->cur = -1;
@@ -524,6 +755,7 @@ void ClientDataSet::createDataSet()
     if (beforeOpen)
         beforeOpen(*this);
     d->store.clear();
+    d->dropSummaries();
     d->view.clear();
     d->buffer.clear();
     d->changes = d->deadRows = 0;
@@ -592,12 +824,16 @@ void ClientDataSet::setData(const DataPacket &packet)
         m_state = previous;
     }
     d->store = std::move(store);
+    d->dropSummaries();
     d->nextOrder = order;
     d->changes = d->deadRows = 0;
     d->modified = false;
     d->resolveActiveIndex(false);
-    d->view.resize(d->store.size());
-    std::iota(d->view.begin(), d->view.end(), 0);
+    {
+        std::vector<int> ids(d->store.size());
+        std::iota(ids.begin(), ids.end(), 0);
+        d->view.assign(ids);
+    }
     if (!d->keys.empty())
         d->sortView();
     d->cur = d->view.empty() ? -1 : 0;
@@ -642,6 +878,7 @@ void ClientDataSet::emptyDataSet()
 {
     checkActive();
     d->store.clear();
+    d->dropSummaries();
     d->view.clear();
     d->buffer.clear();
     d->modified = false;
@@ -695,13 +932,18 @@ void ClientDataSet::mergeChangeLog()
             break;
         case RowState::Deleted:
             r.state = RowState::Discarded;
+            r.original.reset();
+            r.values = QVariantList();
             break;
         default:
             break;
         }
     }
     d->changes = 0;
-    d->compact();
+    // Merged-away records are skipped everywhere; the store is compacted only once they
+    // make up a good part of it, so a merge stays a single pass over the records.
+    if (d->deadRows * 4 > int(d->store.size()))
+        d->compact();
     if (!d->disableCount)
         emit valuesChanged();
 }
@@ -736,6 +978,7 @@ void ClientDataSet::cancelUpdates()
         kept.push_back(std::move(r));
     }
     d->store = std::move(kept);
+    d->dropSummaries();
     d->changes = d->deadRows = 0;
     d->rebuildView();
     const int newId = currentId >= 0 ? remap[currentId] : -1;
@@ -800,8 +1043,9 @@ void ClientDataSet::close()
     if (beforeClose)
         beforeClose(*this);
     if (m_state == DataSetState::Insert) {
-        d->view.erase(d->view.begin() + d->cur);
+        d->view.erase(d->cur);
         d->store.pop_back();
+        d->truncateSummaries();
     }
     d->buffer.clear();
     d->modified = false;
@@ -829,13 +1073,15 @@ void ClientDataSet::checkActive() const
 }
 
 // Leaves edit or insert state the way moving away from a record does: a changed record
-// is posted, an untouched new record is dropped.
+// is posted, an untouched one (a new record with only its defaults) is cancelled.
 void ClientDataSet::checkBrowseMode()
 {
     checkActive();
-    if (m_state == DataSetState::Edit || (m_state == DataSetState::Insert && d->modified))
+    if (!d->editing(m_state))
+        return;
+    if (d->modified)
         post();
-    else if (m_state == DataSetState::Insert)
+    else
         cancel();
 }
 
@@ -1020,7 +1266,8 @@ void ClientDataSet::setRecNo(int recNo)
     // Posting may move the edited record within the index: follow the target record.
     const int target = d->view[row];
     checkBrowseMode();
-    row = d->rowOfRecord(target);
+    if (row >= d->view.size() || d->view[row] != target)
+        row = d->rowOfRecord(target);
     if (row < 0 || row == d->cur)
         return;
     scrollTo(row);
@@ -1067,14 +1314,19 @@ void ClientDataSet::insert()
     if (!d->keys.empty() || d->view.empty()) {
         r.order = d->nextOrder++;
     } else {
-        const double after = d->store[d->view[row]].order;
-        const double before = row > 0 ? d->store[d->view[row - 1]].order : after - 1;
+        double after = d->store[d->view[row]].order;
+        double before = row > 0 ? d->store[d->view[row - 1]].order : after - 1;
+        if (!(before < (before + after) / 2 && (before + after) / 2 < after)) {
+            d->renumberOrder(); // many inserts at one place used up the gap
+            after = d->store[d->view[row]].order;
+            before = row > 0 ? d->store[d->view[row - 1]].order : after - 1;
+        }
         r.order = (before + after) / 2;
     }
     r.state = RowState::Pending;
     d->returnRow = row;
     d->store.push_back(std::move(r));
-    d->view.insert(d->view.begin() + row, int(d->store.size()) - 1);
+    d->view.insert(row, int(d->store.size()) - 1);
     d->cur = row;
     d->buffer = QVariantList(d->dataFieldCount);
     d->bof = d->eof = false;
@@ -1114,7 +1366,7 @@ void ClientDataSet::append()
     r.state = RowState::Pending;
     d->returnRow = d->cur;
     d->store.push_back(std::move(r));
-    d->view.push_back(int(d->store.size()) - 1);
+    d->view.insert(d->view.size(), int(d->store.size()) - 1);
     d->cur = row;
     d->buffer = QVariantList(d->dataFieldCount);
     d->bof = d->eof = false;
@@ -1197,6 +1449,7 @@ void ClientDataSet::post()
     }
     d->buffer.clear();
     d->modified = false;
+    d->refreshSummaries(id);
 
     setState(DataSetState::Browse);
 
@@ -1210,12 +1463,19 @@ void ClientDataSet::post()
                 && (oldRow + 1 >= int(d->view.size()) || less(id, d->view[oldRow + 1]));
         if (!inPlace) {
             moved = true;
-            d->view.erase(d->view.begin() + oldRow);
+            d->view.erase(oldRow);
             if (!d->disableCount)
                 emit rowRemoved(oldRow);
-            const auto pos = std::lower_bound(d->view.begin(), d->view.end(), id, less);
-            const int newRow = int(pos - d->view.begin());
-            d->view.insert(pos, id);
+            int lo = 0, hi = d->view.size();
+            while (lo < hi) {
+                const int mid = (lo + hi) / 2;
+                if (less(d->view[mid], id))
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            const int newRow = lo;
+            d->view.insert(newRow, id);
             d->cur = newRow;
             if (!d->disableCount) {
                 emit rowInserted(newRow);
@@ -1238,8 +1498,9 @@ void ClientDataSet::cancel()
         beforeCancel(*this);
     const int row = d->cur;
     if (m_state == DataSetState::Insert) {
-        d->view.erase(d->view.begin() + row);
+        d->view.erase(row);
         d->store.pop_back();
+        d->truncateSummaries();
         d->buffer.clear();
         d->modified = false;
         d->cur = d->view.empty() ? -1 : std::clamp(d->returnRow, 0, int(d->view.size()) - 1);
@@ -1285,7 +1546,7 @@ void ClientDataSet::deleteRecord()
     } else {
         d->setRowState(r, RowState::Deleted);
     }
-    d->view.erase(d->view.begin() + row);
+    d->view.erase(row);
     const int count = int(d->view.size());
     d->cur = count == 0 ? -1 : std::min(row, count - 1);
     d->bof = count == 0 || d->cur == 0;

@@ -38,6 +38,13 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(IndexOptions)
 //
 // Records are numbered from 1 (recNo) in the order of the active index; rows() counts
 // the visible (not deleted) records.
+//
+// Moving away from a record being edited or inserted posts it when a field was set, and
+// cancels it otherwise (a new record holding only the defaults of onNewRecord vanishes).
+// An edit that brings every field back to its original value leaves the change log: the
+// record is unmodified again and is not part of the delta.  With an index active, the
+// natural order (load order, with inserted records where they were inserted) comes back
+// when the index is cleared.
 class ClientDataSet : public QObject
 {
     Q_OBJECT

@@ -31,8 +31,9 @@ void MaskEdit::setText(const QString &value)
         return;
     }
     // Qt places each character of a full-length text at its own position, literals
-    // included; blanks keep their positions empty.
-    QLineEdit::setText(value.isEmpty() ? QString() : m_mask.format(value));
+    // included; blanks keep their positions empty.  (An empty text would leave Qt's
+    // masked line without positions, and typed characters would be lost.)
+    QLineEdit::setText(m_mask.format(value));
 }
 
 QString MaskEdit::maskedText() const

@@ -73,11 +73,6 @@ QVariant DelColetaPr(CallContext &ctx)
         refusal = AccessRules::quotationRefusal(ctx.db, op, buyer, central);
         if (!refusal.isEmpty())
             return;
-        if (situation == QLatin1String("C")
-            && AccessRules::parameter(ctx.db, central, QStringLiteral("IDUTISTATCOT"), QStringLiteral("S")) == QLatin1String("S")) {
-            refusal = ServerText::message(QStringLiteral("Cot_Concluida_N_Excl"), {number});
-            return;
-        }
         QSqlQuery lists = ctx.db.execNamed(QStringLiteral("ConcludedListsOfQuotation"), key);
         QStringList concluded;
         while (lists.next())
@@ -85,6 +80,11 @@ QVariant DelColetaPr(CallContext &ctx)
         if (!concluded.isEmpty()) {
             refusal = ServerText::message(QStringLiteral("Cot_Lista_Concluida"),
                                           {number, concluded.join(QStringLiteral(", "))});
+            return;
+        }
+        if (situation == QLatin1String("C")
+            && AccessRules::parameter(ctx.db, central, QStringLiteral("IDUTISTATCOT"), QStringLiteral("S")) == QLatin1String("S")) {
+            refusal = ServerText::message(QStringLiteral("Cot_Concluida_N_Excl"), {number});
             return;
         }
         // Children first, so the order never depends on cascading deletes.

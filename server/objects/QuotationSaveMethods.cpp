@@ -10,6 +10,7 @@
 #include "AccessRules.h"
 #include "Arguments.h"
 #include "Codes.h"
+#include "DataPacket.h"
 #include "Database.h"
 #include "MethodTable.h"
 #include "ServerObjects.h"

@@ -8,4 +8,5 @@ void registerServerObjects(MethodTable &table)
     registerQuotationListMethods(table);
     registerQuotationDeleteMethods(table);
     registerQuotationSaveMethods(table);
+    registerConfSenhaMethods(table);
 }

@@ -7,3 +7,4 @@ void registerSuprimentosMethods(MethodTable &table);     // "Sup.rdmSuprimentos"
 void registerQuotationListMethods(MethodTable &table);   // list, filter, suppliers quoted
 void registerQuotationDeleteMethods(MethodTable &table); // deletion, price-list check
 void registerQuotationSaveMethods(MethodTable &table);   // SetItemCole
+void registerConfSenhaMethods(MethodTable &table);       // password confirmation

@@ -286,6 +286,16 @@ void Database::run(QSqlQuery &query, const QVariantMap &params)
 
 QSqlQuery Database::exec(const QString &sql, const QVariantMap &params)
 {
+    if (params.isEmpty()) {
+        // Run as it is: PostgreSQL cannot prepare every statement (DDL).
+        QSqlQuery q(m_db);
+        q.setForwardOnly(true);
+        if (!q.exec(sql)) {
+            qCWarning(lcStorage).noquote() << "statement failed:" << sqlErrorText(q.lastError()) << "\n" << sql;
+            throw ServerError::failure(ServerText::message(QStringLiteral("Db_Falha")));
+        }
+        return q;
+    }
     QSqlQuery q = prepare(sql);
     run(q, params);
     return q;

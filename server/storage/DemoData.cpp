@@ -304,6 +304,7 @@ private:
         rel.add({padOperator("COMP01"), padOperator("AUX01"), "S", "S", "S", "N"});
         rel.add({padOperator("COMP01"), padOperator("COMP01"), "N", "S", "S", "S"});
         rel.add({padOperator("COMP02"), padOperator("AUX02"), "N", "N", "N", "N"});
+        rel.add({padOperator("COMP02"), padOperator("COMP02"), "N", "S", "S", "S"});
 
         Inserter mgr(m_db, QStringLiteral("GERECOMP"), {QStringLiteral("CDOPERCOMP"), QStringLiteral("CDOPERGERE")});
         mgr.add({padOperator("COMP01"), padOperator("GER01")});
@@ -610,7 +611,7 @@ private:
                       m_rnd.chance(75) ? "S" : "N", obs.isEmpty() ? none : QVariant(obs), concluded ? "C" : "A",
                       purchase, m_rnd.chance(30) ? "S" : "N", branch, buyer,
                       QDateTime(collected, QTime(8 + m_rnd.below(9), m_rnd.below(60)), Qt::UTC)});
-            Quotation q{branch, nr, {}};
+            Quotation q{branch, nr, buyer, !concluded, {}};
 
             // Products the buyer negotiates, then the regions, suppliers and brands.
             QList<const Product *> candidates;
@@ -671,7 +672,7 @@ private:
 
     // Two price lists of the first central branch: a concluded one with confirmed
     // prices from quotation 0000000001 (so that quotation cannot be deleted) and one
-    // being assembled from quotation 0000000003.
+    // being assembled from the newest quotation of buyer COMP01 that is in progress.
     void priceLists()
     {
         Inserter list(m_db, QStringLiteral("LISTPREC"),
@@ -682,34 +683,39 @@ private:
                        {QStringLiteral("CDFILIAL"), QStringLiteral("NRSEQPRELIST"), QStringLiteral("NRCOLEPRECO"),
                         QStringLiteral("CDREGIAO"), QStringLiteral("CDFORNECED"), QStringLiteral("CDPRODUTO"),
                         QStringLiteral("CDMARCA"), QStringLiteral("VRPRECLIST"), QStringLiteral("IDPRECCONF")});
-        struct L { int list; int quotation; const char *state; const char *name; const char *confirmed; };
-        const L lists[] = {{1, 1, "C", "Lista de preços das lojas - concluída", "S"},
-                           {2, 3, "A", "Lista de preços em montagem", "N"}};
-        for (const L &l : lists) {
-            const QString nr = code(l.quotation, 10);
-            const Quotation *q = nullptr;
-            for (const Quotation &c : m_quotations) {
-                if (c.branch == code(1, 4) && c.number == nr)
-                    q = &c;
-            }
-            list.add({code(1, 4), code(l.list, 10), QString::fromUtf8(l.name), kAnchor.addDays(-60), kAnchor.addDays(30),
-                      l.state, padOperator("COMP01")});
-            if (!q)
+        const Quotation *first = nullptr;
+        const Quotation *newest = nullptr;
+        for (const Quotation &q : m_quotations) {
+            if (q.branch != code(1, 4))
                 continue;
+            if (q.number == code(1, 10))
+                first = &q;
+            if (q.buyer == padOperator("COMP01") && q.inProgress && !q.pricedItems.isEmpty())
+                newest = &q;
+        }
+        auto fill = [&](int number, const Quotation *q, const char *state, const QString &name, const char *confirmed) {
+            list.add({code(1, 4), code(number, 10), name, kAnchor.addDays(-60), kAnchor.addDays(30), state,
+                      padOperator("COMP01")});
+            if (!q)
+                return;
             int taken = 0;
             for (const QStringList &it : q->pricedItems) {
                 if (taken++ >= 6)
                     break;
-                items.add({code(1, 4), code(l.list, 10), nr, it.at(0), it.at(1), it.at(2), it.at(3),
-                           it.at(4).toDouble(), l.confirmed});
+                items.add({code(1, 4), code(number, 10), q->number, it.at(0), it.at(1), it.at(2), it.at(3),
+                           it.at(4).toDouble(), confirmed});
             }
-        }
+        };
+        fill(1, first, "C", QStringLiteral("Lista de preços das lojas - concluída"), "S");
+        fill(2, newest, "A", QStringLiteral("Lista de preços em montagem"), "N");
     }
 
     struct Quotation
     {
         QString branch;
         QString number;
+        QString buyer;
+        bool inProgress = false;
         QList<QStringList> pricedItems;  // region, supplier, product, brand, price
     };
 

@@ -9,8 +9,14 @@
 
 namespace {
 
+struct CachedText
+{
+    bool found = false;
+    QString text;
+};
+
 QMutex g_mutex;
-QHash<QString, QString> g_cache;          // resource path -> text ("" = absent)
+QHash<QString, CachedText> g_cache;       // resource path -> its text
 QHash<QString, QString> g_messages;
 bool g_messagesLoaded = false;
 
@@ -19,18 +25,17 @@ QString cachedResource(const QString &path, bool *found)
     QMutexLocker lock(&g_mutex);
     auto it = g_cache.constFind(path);
     if (it == g_cache.constEnd()) {
+        CachedText entry;
         QFile file(path);
-        QString text;
-        bool ok = file.open(QIODevice::ReadOnly);
-        if (ok)
-            text = QString::fromUtf8(file.readAll());
-        it = g_cache.insert(path, ok ? text : QString());
-        if (!ok)
-            g_cache.insert(path + QLatin1String("#absent"), QString());
+        if (file.open(QIODevice::ReadOnly)) {
+            entry.found = true;
+            entry.text = QString::fromUtf8(file.readAll());
+        }
+        it = g_cache.insert(path, entry);
     }
     if (found)
-        *found = !g_cache.contains(path + QLatin1String("#absent"));
-    return it.value();
+        *found = it->found;
+    return it->text;
 }
 
 } // namespace

@@ -52,6 +52,7 @@ private slots:
     void abortInOnNewRecordDropsTheNewRecord();
     void locateCaseInsensitiveOnTwoFields();
     void locatePartialKeyAndLookup();
+    void locateSeesPostedChangesInsertsAndMerges();
     void indexOrdersRecordsAndPlacesPostedRecords();
     void namedIndexIsCaseInsensitive();
     void cancelUpdatesRestoresOriginalRows();
@@ -59,11 +60,13 @@ private slots:
     void calculatedFieldsForAnyRow();
     void requiredFieldRefusesPost();
     void writingOutsideEditIsRefused();
+    void fieldTextsAndHooks();
     void movingWhileEditingPostsAndUntouchedInsertIsDropped();
     void navigationBofEofAndScrollEvents();
     void rowSignalsForViews();
     void disableControlsIsNestedAndResetsOnEnable();
     void createDataSetAndCopyDataFrom();
+    void manyInsertsAndDeletesKeepTheOrder();
 };
 
 void tst_ClientDataSet::loadOpensOnFirstRecordWithEvents()
@@ -377,6 +380,42 @@ void tst_ClientDataSet::locatePartialKeyAndLookup()
     QCOMPARE(ds.recNo(), 1);
 }
 
+void tst_ClientDataSet::locateSeesPostedChangesInsertsAndMerges()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    const QString key = QStringLiteral("CDPRODUTO");
+    QVERIFY(ds.locate(key, QStringLiteral("P002")));
+    ds.edit();
+    ds.fieldByName(key)->setAsString(QStringLiteral("Q002"));
+    ds.post();
+    QVERIFY(!ds.locate(key, QStringLiteral("P002")));
+    QVERIFY(ds.locate(key, QStringLiteral("q002"), LocateOption::CaseInsensitive));
+
+    ds.append();
+    ds.fieldByName(key)->setAsString(QStringLiteral("X1"));
+    ds.cancel(); // the cancelled record must not be found, nor leave a trace
+    QVERIFY(!ds.locate(key, QStringLiteral("X1")));
+    ds.append();
+    ds.fieldByName(key)->setAsString(QStringLiteral("X2"));
+    ds.post();
+    ds.first();
+    QVERIFY(ds.locate(key, QStringLiteral("X2")));
+    QCOMPARE(ds.recNo(), 5);
+
+    ds.first();
+    ds.deleteRecord();
+    ds.mergeChangeLog();
+    QVERIFY(ds.locate(key, QStringLiteral("X2")));
+    QCOMPARE(ds.recNo(), 4);
+    QVERIFY(ds.locate(QStringLiteral("CDMARCA"), QStringLiteral("M02"))); // a digest built after the merge
+    QCOMPARE(ds.recNo(), 1);
+    QVERIFY(ds.locate(key, QStringLiteral("x"), LocateOption::PartialKey | LocateOption::CaseInsensitive));
+    QVERIFY(!ds.locate(key, QStringLiteral("P003")));
+    ds.cancelUpdates();
+    QVERIFY(ds.locate(key, QStringLiteral("Q002")));
+}
+
 void tst_ClientDataSet::indexOrdersRecordsAndPlacesPostedRecords()
 {
     ClientDataSet ds;
@@ -571,6 +610,47 @@ void tst_ClientDataSet::writingOutsideEditIsRefused()
     QCOMPARE(ds.recordCount(), 4);
 }
 
+void tst_ClientDataSet::fieldTextsAndHooks()
+{
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    Field *price = ds.fieldByName(QStringLiteral("VRPRECUNIITM"));
+    Field *date = ds.fieldByName(QStringLiteral("DTVALIDADE"));
+    Field *name = ds.fieldByName(QStringLiteral("NMPRODUTO"));
+    price->setDisplayFormat(QStringLiteral("#,##0.00000"));
+    price->setEditFormat(QStringLiteral("#0.00"));
+    QCOMPARE(price->displayText(), QStringLiteral("10,50000"));
+    QCOMPARE(price->text(), QStringLiteral("10,50"));
+    QCOMPARE(date->displayText(), QStringLiteral("07/12/2026"));
+    QCOMPARE(ds.displayTextAt(2, date->index()), QString()); // null date
+    QVERIFY(!date->isNull());
+
+    QStringList changes;
+    price->onChange = [&](Field &f) { changes << f.text(); };
+    name->onSetText = [](Field &f, const QString &text) { f.setValue(text.toUpper()); };
+    name->onGetText = [](const Field &f, bool display) {
+        return display ? QStringLiteral("<%1>").arg(f.asString()) : f.asString();
+    };
+    ds.edit();
+    price->setText(QStringLiteral("2.000,125"));
+    QCOMPARE(price->asFloat(), 2000.125);
+    QCOMPARE(changes, QStringList({QStringLiteral("2000,13")}));
+    name->setText(QStringLiteral("arroz"));
+    QCOMPARE(name->displayText(), QStringLiteral("<ARROZ>"));
+    QCOMPARE(name->text(), QStringLiteral("ARROZ"));
+    date->setText(QStringLiteral("31/12/2026"));
+    QCOMPARE(date->asDate(), QDate(2026, 12, 31));
+    QVERIFY_THROWS_EXCEPTION(DataSetError, date->setText(QStringLiteral("31/02/2026")));
+    price->setText(QString());
+    QVERIFY(price->isNull());
+    QCOMPARE(price->asFloat(), 0.0);
+    // Strings are cut to the field size.
+    ds.fieldByName(QStringLiteral("CDMARCA"))->setAsString(QStringLiteral("ABCDEFGH"));
+    QCOMPARE(ds.fieldByName(QStringLiteral("CDMARCA"))->asString(), QStringLiteral("ABCDE"));
+    ds.post();
+    QCOMPARE(ds.changeCount(), 1);
+}
+
 void tst_ClientDataSet::movingWhileEditingPostsAndUntouchedInsertIsDropped()
 {
     ClientDataSet ds;
@@ -701,6 +781,82 @@ void tst_ClientDataSet::createDataSetAndCopyDataFrom()
     QCOMPARE(copy.valueAt(2, 0).toString(), QStringLiteral("R2"));
     copy.setTag(99);
     QCOMPARE(copy.tag(), 99);
+}
+
+// Thousands of rows, so that the row order spans many blocks that split and empty.
+void tst_ClientDataSet::manyInsertsAndDeletesKeepTheOrder()
+{
+    DataPacket p;
+    p.addField(QStringLiteral("CDPRODUTO"), FieldType::String, 10);
+    QStringList reference;
+    for (int i = 0; i < 3000; ++i) {
+        reference << QStringLiteral("P%1").arg(i, 5, 10, QLatin1Char('0'));
+        p.appendRow({reference.last()});
+    }
+    ClientDataSet ds;
+    ds.setData(p);
+    Field *code = ds.field(0);
+    auto contents = [&] {
+        QStringList list;
+        for (int r = 0; r < ds.recordCount(); ++r)
+            list << ds.valueAt(r, 0).toString();
+        return list;
+    };
+    quint32 seed = 7;
+    auto next = [&seed](int bound) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 8) % quint32(bound));
+    };
+    for (int i = 0; i < 4000; ++i) {
+        const int row = next(ds.recordCount());
+        ds.setRecNo(row + 1);
+        if (i % 3 == 2) {
+            ds.deleteRecord();
+            reference.removeAt(row);
+        } else {
+            ds.insert();
+            code->setAsString(QStringLiteral("N%1").arg(i));
+            ds.post();
+            reference.insert(row, QStringLiteral("N%1").arg(i));
+        }
+        QCOMPARE(ds.currentRow(), std::min(row, ds.recordCount() - 1));
+    }
+    QCOMPARE(contents(), reference);
+    // Inserting again and again at one place keeps the natural order (also after an
+    // index is set and cleared).
+    ds.setRecNo(10);
+    for (int i = 0; i < 200; ++i) {
+        ds.insert();
+        code->setAsString(QStringLiteral("S%1").arg(i));
+        ds.post();
+        reference.insert(9, QStringLiteral("S%1").arg(i));
+    }
+    ds.setIndexFieldNames(QStringLiteral("CDPRODUTO"));
+    ds.setIndexFieldNames(QString());
+    QCOMPARE(contents(), reference);
+    QVERIFY(ds.locate(QStringLiteral("CDPRODUTO"), reference.at(2500)));
+    QCOMPARE(ds.recNo(), 2501);
+
+    // Under an index, posted records go to their sorted place.
+    ds.setIndexFieldNames(QStringLiteral("CDPRODUTO"));
+    reference.sort();
+    QCOMPARE(contents(), reference);
+    for (int i = 0; i < 1500; ++i) {
+        ds.setRecNo(next(ds.recordCount()) + 1);
+        const QString value = QStringLiteral("M%1").arg(next(100000), 6, 10, QLatin1Char('0'));
+        reference.removeOne(code->asString());
+        ds.edit();
+        code->setAsString(value);
+        ds.post();
+        reference.append(value);
+        QCOMPARE(code->asString(), value);
+    }
+    reference.sort();
+    QCOMPARE(contents(), reference);
+    ds.cancelUpdates();
+    QCOMPARE(ds.recordCount(), 3000);
+    QCOMPARE(ds.changeCount(), 0);
+    QVERIFY(ds.data() == p);
 }
 
 QTEST_GUILESS_MAIN(tst_ClientDataSet)

@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "ServerError.h"
 
+#include <QLoggingCategory>
 #include <QSemaphore>
 
 #include <sodium.h>
@@ -128,6 +129,8 @@ bool TestServer::start(QString *error)
         *error = QStringLiteral("no temporary folder");
         return false;
     }
+    // One info line per call and connection would bury the test output; warnings stay.
+    QLoggingCategory::setFilterRules(QStringLiteral("sup.*.info=false"));
     m_config.database.engine = DatabaseConfig::Engine::SQLite;
     m_config.database.path = databasePath();
     if (!createDatabase(error))

@@ -119,7 +119,7 @@ void tst_NetConnection::loginRefused()
     connection.setCredentials(wrong);
     m_busy.clear();
     try {
-        connection.call(QStringLiteral("Echo"), {1});
+        connection.call(QStringLiteral("Echo"), {QVariant(1)});
         QFAIL("no NetError");
     } catch (const NetError &e) {
         QCOMPARE(e.code(), QStringLiteral("auth"));
@@ -147,7 +147,7 @@ void tst_NetConnection::unreachableServer()
         QVERIFY2(e.message().contains(QString::number(port)), qPrintable(e.message()));
     }
     try {
-        connection.call(QStringLiteral("Echo"), {1});
+        connection.call(QStringLiteral("Echo"), {QVariant(1)});
         QFAIL("no NetError");
     } catch (const NetError &e) {
         QCOMPARE(e.code(), QStringLiteral("network"));
@@ -171,7 +171,7 @@ void tst_NetConnection::serverGoneMidCall()
     clock.start();
     m_busy.clear();
     try {
-        connection.call(QStringLiteral("Sleep"), {3000});
+        connection.call(QStringLiteral("Sleep"), {QVariant(3000)});
         QFAIL("no NetError");
     } catch (const NetError &e) {
         QCOMPARE(e.code(), QStringLiteral("network"));

@@ -1,0 +1,3 @@
+# Whether an operator is a buyer.
+[default]
+SELECT CDOPERADOR FROM COMPRADOR WHERE CDOPERADOR = :P_CDOPERADOR

@@ -1,0 +1,599 @@
+// The server methods of the quotation list, called through the method table against
+// a fresh database filled with the small demo data: once on SQLite and, when the
+// environment names a PostgreSQL server (SUP_TEST_PG_HOST / _PORT / _USER), once on
+// PostgreSQL.
+
+#include "Codes.h"
+#include "DataPacket.h"
+#include "Database.h"
+#include "DemoData.h"
+#include "MethodTable.h"
+#include "ServerError.h"
+#include "Session.h"
+
+#include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString kCentral = QStringLiteral("0001");
+
+QString op(const char *code) { return padOperator(QString::fromLatin1(code)); }
+
+struct Engine
+{
+    std::unique_ptr<Database> db;
+    QString skipReason;
+    QString pgAdminConnection;
+    QString pgName;
+};
+
+// The database of the engine the running test row uses.
+Database *m_current = nullptr;
+
+} // namespace
+
+class tst_Methods : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void migrationsAreRecordedOnce_data() { engines(); }
+    void migrationsAreRecordedOnce();
+    void getParaSupri_data() { engines(); }
+    void getParaSupri();
+    void getColetaPrFilters_data() { engines(); }
+    void getColetaPrFilters();
+    void getColetaPrDatesAndBranch_data() { engines(); }
+    void getColetaPrDatesAndBranch();
+    void getFornCotados_data() { engines(); }
+    void getFornCotados();
+    void verifListaScopes_data() { engines(); }
+    void verifListaScopes();
+    void delColetaPrRefusals_data() { engines(); }
+    void delColetaPrRefusals();
+    void delColetaPrDeletesEverything_data() { engines(); }
+    void delColetaPrDeletesEverything();
+    void setItemColeHeader_data() { engines(); }
+    void setItemColeHeader();
+    void setItemColeStaleOldValuesWriteNothing_data() { engines(); }
+    void setItemColeStaleOldValuesWriteNothing();
+    void getDadosFiltro_data() { engines(); }
+    void getDadosFiltro();
+    void argumentsAreChecked_data() { engines(); }
+    void argumentsAreChecked();
+
+private:
+    void engines();
+    QVariant call(const QString &object, const QString &method, QVariantList &args, const QString &operatorCode);
+    QVariant call(const QString &method, QVariantList args, const QString &operatorCode = op("COMP01"))
+    {
+        return call(kGridCotaPrecObject, method, args, operatorCode);
+    }
+    qlonglong count(const QString &sql, const QVariantMap &params = {});
+    QString scalar(const QString &sql, const QVariantMap &params = {});
+    // A quotation of the branch in progress, of buyer, with items and not in a concluded list.
+    QString openQuotation(const QString &buyer, int skip = 0);
+
+    MethodTable m_table;
+    QTemporaryDir m_dir;
+    Engine m_sqlite;
+    Engine m_postgres;
+};
+
+void tst_Methods::initTestCase()
+{
+    registerServerObjects(m_table);
+    QVERIFY(m_dir.isValid());
+
+    DatabaseConfig lite;
+    lite.path = m_dir.filePath(QStringLiteral("sup.db"));
+    m_sqlite.db = std::make_unique<Database>(lite, QStringLiteral("tst_sqlite"));
+    QString error;
+    QVERIFY2(m_sqlite.db->open(&error), qPrintable(error));
+    QVERIFY2(m_sqlite.db->migrate(&error), qPrintable(error));
+    QVERIFY2(DemoData::generate(*m_sqlite.db, DemoData::Size::Small, &error), qPrintable(error));
+
+    const QString host = qEnvironmentVariable("SUP_TEST_PG_HOST");
+    if (host.isEmpty()) {
+        m_postgres.skipReason = QStringLiteral("SUP_TEST_PG_HOST not set");
+        return;
+    }
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+        m_postgres.skipReason = QStringLiteral("QPSQL driver not available");
+        return;
+    }
+    DatabaseConfig pg;
+    pg.engine = DatabaseConfig::Engine::PostgreSQL;
+    pg.host = host;
+    pg.port = qEnvironmentVariableIntValue("SUP_TEST_PG_PORT");
+    if (pg.port == 0)
+        pg.port = 5432;
+    pg.user = qEnvironmentVariable("SUP_TEST_PG_USER", QStringLiteral("postgres"));
+    m_postgres.pgName = QStringLiteral("sup_test_%1").arg(QCoreApplication::applicationPid());
+    {
+        DatabaseConfig admin = pg;
+        admin.name = QStringLiteral("postgres");
+        Database adminDb(admin, QStringLiteral("tst_pg_admin"));
+        QVERIFY2(adminDb.open(&error), qPrintable(error));
+        QSqlQuery q(adminDb.sql());
+        q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_postgres.pgName));
+        QVERIFY2(q.exec(QStringLiteral("CREATE DATABASE %1").arg(m_postgres.pgName)), qPrintable(q.lastError().text()));
+    }
+    pg.name = m_postgres.pgName;
+    m_postgres.pgAdminConnection = host;
+    m_postgres.db = std::make_unique<Database>(pg, QStringLiteral("tst_pg"));
+    QVERIFY2(m_postgres.db->open(&error), qPrintable(error));
+    QVERIFY2(m_postgres.db->migrate(&error), qPrintable(error));
+    QVERIFY2(DemoData::generate(*m_postgres.db, DemoData::Size::Small, &error), qPrintable(error));
+}
+
+void tst_Methods::cleanupTestCase()
+{
+    m_sqlite.db.reset();
+    if (!m_postgres.db)
+        return;
+    DatabaseConfig admin;
+    admin.engine = DatabaseConfig::Engine::PostgreSQL;
+    admin.host = m_postgres.pgAdminConnection;
+    admin.port = qEnvironmentVariableIntValue("SUP_TEST_PG_PORT") ? qEnvironmentVariableIntValue("SUP_TEST_PG_PORT") : 5432;
+    admin.user = qEnvironmentVariable("SUP_TEST_PG_USER", QStringLiteral("postgres"));
+    admin.name = QStringLiteral("postgres");
+    m_postgres.db.reset();
+    Database adminDb(admin, QStringLiteral("tst_pg_admin_drop"));
+    QString error;
+    if (adminDb.open(&error)) {
+        QSqlQuery q(adminDb.sql());
+        q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_postgres.pgName));
+    }
+}
+
+void tst_Methods::engines()
+{
+    QTest::addColumn<bool>("postgres");
+    QTest::newRow("sqlite") << false;
+    QTest::newRow("postgres") << true;
+}
+
+#define ENGINE()                                                                                     \
+    do {                                                                                             \
+        QFETCH(bool, postgres);                                                                      \
+        if (postgres && !m_postgres.db)                                                              \
+            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + m_postgres.skipReason));               \
+        m_current = postgres ? m_postgres.db.get() : m_sqlite.db.get();                              \
+    } while (false)
+
+QVariant tst_Methods::call(const QString &object, const QString &method, QVariantList &args,
+                           const QString &operatorCode)
+{
+    const MethodDecl *decl = m_table.find(object, method);
+    if (!decl)
+        throw ServerError(QStringLiteral("unknown-method"), method);
+    const QString bad = MethodTable::checkArguments(*decl, args);
+    if (!bad.isEmpty())
+        throw ServerError::arguments(bad);
+    MethodTable::normalizeArguments(*decl, args);
+    Session session;
+    session.operatorCode = operatorCode;
+    session.branch = kCentral;
+    session.loggedIn = true;
+    for (int at : decl->operatorArgs) {
+        if (padOperator(args.value(at).toString()) != operatorCode)
+            throw ServerError::auth(QStringLiteral("operator argument"));
+    }
+    CallContext ctx{session, *m_current, args};
+    return decl->fn(ctx);
+}
+
+qlonglong tst_Methods::count(const QString &sql, const QVariantMap &params)
+{
+    QSqlQuery q = m_current->exec(sql, params);
+    return q.next() ? q.value(0).toLongLong() : -1;
+}
+
+QString tst_Methods::scalar(const QString &sql, const QVariantMap &params)
+{
+    QSqlQuery q = m_current->exec(sql, params);
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+QString tst_Methods::openQuotation(const QString &buyer, int skip)
+{
+    QSqlQuery q = m_current->exec(QStringLiteral(
+        "SELECT C.NRCOLEPRECO FROM COLETAPR C WHERE C.CDFILIAL = '0001' AND C.CDOPERADOR = :B AND C.IDSITUCOLETA = 'A' "
+        "AND EXISTS (SELECT 1 FROM ITCOLETAPR I WHERE I.CDFILIAL = C.CDFILIAL AND I.NRCOLEPRECO = C.NRCOLEPRECO) "
+        "AND NOT EXISTS (SELECT 1 FROM ITLISTPREC L WHERE L.CDFILIAL = C.CDFILIAL AND L.NRCOLEPRECO = C.NRCOLEPRECO) "
+        "ORDER BY C.NRCOLEPRECO DESC"), {{QStringLiteral("B"), buyer}});
+    for (int i = 0; q.next(); ++i) {
+        if (i == skip)
+            return q.value(0).toString();
+    }
+    return {};
+}
+
+static DataPacket packetOf(const QVariant &v)
+{
+    if (!isPacket(v))
+        return {};
+    return v.value<DataPacket>();
+}
+
+static QStringList fieldNames(const DataPacket &p)
+{
+    QStringList names;
+    for (const FieldDef &f : p.fields())
+        names << f.name;
+    return names;
+}
+
+void tst_Methods::migrationsAreRecordedOnce()
+{
+    ENGINE();
+    QString error;
+    QVERIFY2(m_current->migrate(&error), qPrintable(error));
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM schema_migrations")), m_current->isPostgres() ? 2 : 1);
+    QString hash, name;
+    QVERIFY(m_current->operatorCredentials(QStringLiteral("COMP01"), &hash, &name));
+    QVERIFY(hash.startsWith(QLatin1String("$argon2id$")));
+    QCOMPARE(name, QStringLiteral("Ana Paula Ribeiro"));
+    QVERIFY(!m_current->operatorCredentials(QStringLiteral("INATIVO"), &hash, &name));
+    QVERIFY(hash.isEmpty());
+}
+
+void tst_Methods::getParaSupri()
+{
+    ENGINE();
+    QVariantList args{kCentral};
+    DataPacket p = packetOf(call(kSuprimentosObject, QStringLiteral("GetParaSupri"), args, op("COMP01")));
+    QCOMPARE(p.rowCount(), 1);
+    QCOMPARE(p.value(0, QStringLiteral("IDUTISTATCOT")).toString(), QStringLiteral("S"));
+    QCOMPARE(p.value(0, QStringLiteral("IDULTIDTVALQ")).toString(), QStringLiteral("D"));
+    for (const char *f : {"IDAUDALTCOT", "IDUMPRODCMP", "IDUTLPROCMP", "IDPERMREPLICREG", "IDPERMREPLICFOR"})
+        QVERIFY2(p.fieldIndex(QLatin1String(f)) >= 0, f);
+
+    // A branch that buys through a central branch reads the central branch's flags;
+    // codes are padded ("10" is branch 0010).
+    args = {QStringLiteral("11")};
+    p = packetOf(call(kSuprimentosObject, QStringLiteral("GetParaSupri"), args, op("COMP01")));
+    QCOMPARE(p.value(0, QStringLiteral("CDFILIAL")).toString(), QStringLiteral("0010"));
+    QCOMPARE(p.value(0, QStringLiteral("IDULTIDTVALQ")).toString(), QStringLiteral("M"));
+
+    for (const QString &bad : {QStringLiteral("9999"), QStringLiteral(" ")}) {
+        args = {bad};
+        try {
+            call(kSuprimentosObject, QStringLiteral("GetParaSupri"), args, op("COMP01"));
+            QFAIL("unknown branch accepted");
+        } catch (const ServerError &e) {
+            QCOMPARE(e.code(), QStringLiteral("arguments"));
+        }
+    }
+}
+
+void tst_Methods::getColetaPrFilters()
+{
+    ENGINE();
+    const QVariant noDate{QMetaType(QMetaType::QDate)};
+    auto list = [&](const QString &buyers, const QString &tBuyers, const QString &suppliers, const QString &tSup,
+                    const QString &regions, const QString &tReg) {
+        return packetOf(call(QStringLiteral("GetColetaPr"),
+                             {kCentral, buyers, tBuyers, noDate, noDate, QStringLiteral("T"), suppliers, tSup, regions, tReg}));
+    };
+
+    const DataPacket all = list(QString(), QStringLiteral("T"), QString(), QStringLiteral("T"), QString(), QStringLiteral("T"));
+    QCOMPARE(fieldNames(all), QStringList({"CDFILIAL", "NRCOLEPRECO", "DTCOLEPREC", "NRSEMAINIC", "NRSEMAFINAL",
+                                           "DTINIVALCOL", "DTFINVALCOL", "CDOPERADOR", "NMOPERADOR", "IDTIPCOLREG",
+                                           "IDDISMONTLIS", "DSOBSCOTPREC", "IDSITUCOLETA", "NRCOMPRA"}));
+    QCOMPARE(all.fields().at(2).type, FieldType::DateTime);
+    QCOMPARE(all.rowCount(), int(count(QStringLiteral("SELECT COUNT(*) FROM COLETAPR WHERE CDFILIAL = '0001'"))));
+    QVERIFY(all.rowCount() > 10);
+    QVERIFY(all.value(0, QStringLiteral("DTINIVALCOL")).toDateTime().isValid());
+    QVERIFY(!all.value(0, QStringLiteral("NMOPERADOR")).toString().isEmpty());
+
+    // Buyers: a list from the search, and a plain code as the new-quotation refresh sends.
+    const qlonglong comp01 = count(QStringLiteral("SELECT COUNT(*) FROM COLETAPR WHERE CDFILIAL = '0001' AND CDOPERADOR = :B"),
+                                   {{QStringLiteral("B"), op("COMP01")}});
+    for (const QString &buyers : {QStringLiteral("_COMP01_"), QStringLiteral("COMP01"), QStringLiteral("_COMP01      _")}) {
+        const DataPacket p = list(buyers, QString(), QString(), QStringLiteral("T"), QString(), QStringLiteral("T"));
+        QCOMPARE(p.rowCount(), int(comp01));
+        for (int r = 0; r < p.rowCount(); ++r)
+            QCOMPARE(p.value(r, QStringLiteral("CDOPERADOR")).toString(), op("COMP01"));
+    }
+    // The all-mark wins over a list.
+    QCOMPARE(list(QStringLiteral("_COMP01_"), QStringLiteral("T"), QString(), QStringLiteral("T"), QString(), QStringLiteral("T")).rowCount(),
+             all.rowCount());
+    QCOMPARE(list(QStringLiteral("_COMP01__COMP02_"), QString(), QString(), QStringLiteral("T"), QString(), QStringLiteral("T")).rowCount(),
+             all.rowCount());
+
+    // Suppliers: the quotations in which the supplier takes part in some region.
+    const QString supplier = scalar(QStringLiteral("SELECT CDFORNECED FROM COLEFORN WHERE CDFILIAL = '0001' ORDER BY CDFORNECED"));
+    const qlonglong withSupplier = count(QStringLiteral(
+        "SELECT COUNT(DISTINCT NRCOLEPRECO) FROM COLEFORN WHERE CDFILIAL = '0001' AND CDFORNECED = :F"),
+        {{QStringLiteral("F"), supplier}});
+    const DataPacket bySupplier = list(QString(), QStringLiteral("T"), QStringLiteral("_%1_").arg(supplier.toInt()), QString(),
+                                       QString(), QStringLiteral("T"));
+    QCOMPARE(bySupplier.rowCount(), int(withSupplier));
+    QVERIFY(withSupplier > 0 && withSupplier < all.rowCount());
+
+    // Regions: two regions, written as typed ("7" is region 007).
+    const qlonglong inRegions = count(QStringLiteral(
+        "SELECT COUNT(DISTINCT NRCOLEPRECO) FROM COLEREGI WHERE CDFILIAL = '0001' AND CDREGIAO IN ('001', '007')"));
+    const DataPacket byRegion = list(QString(), QStringLiteral("T"), QString(), QStringLiteral("T"), QStringLiteral("_1_7_"), QString());
+    QCOMPARE(byRegion.rowCount(), int(inRegions));
+    QVERIFY(inRegions < all.rowCount());
+
+    // All filters together: the intersection.
+    const qlonglong combined = count(QStringLiteral(
+        "SELECT COUNT(*) FROM COLETAPR C WHERE C.CDFILIAL = '0001' AND C.CDOPERADOR = :B "
+        "AND EXISTS (SELECT 1 FROM COLEFORN F WHERE F.CDFILIAL = C.CDFILIAL AND F.NRCOLEPRECO = C.NRCOLEPRECO AND F.CDFORNECED = :F) "
+        "AND EXISTS (SELECT 1 FROM COLEREGI R WHERE R.CDFILIAL = C.CDFILIAL AND R.NRCOLEPRECO = C.NRCOLEPRECO AND R.CDREGIAO IN ('001', '007'))"),
+        {{QStringLiteral("B"), op("COMP01")}, {QStringLiteral("F"), supplier}});
+    QCOMPARE(list(QStringLiteral("_COMP01_"), QString(), QStringLiteral("_%1_").arg(supplier), QString(),
+                  QStringLiteral("_001_007_"), QString()).rowCount(),
+             int(combined));
+}
+
+void tst_Methods::getColetaPrDatesAndBranch()
+{
+    ENGINE();
+    const QDate from(2026, 10, 1), to(2026, 10, 31);
+    const DataPacket p = packetOf(call(QStringLiteral("GetColetaPr"),
+                                       {kCentral, QString(), QStringLiteral("T"), from, to, QString(), QString(),
+                                        QStringLiteral("T"), QString(), QStringLiteral("T")}));
+    const qlonglong expected = count(QStringLiteral(
+        "SELECT COUNT(*) FROM COLETAPR WHERE CDFILIAL = '0001' AND DTINIVALCOL <= :T AND DTFINVALCOL >= :F"),
+        {{QStringLiteral("F"), from}, {QStringLiteral("T"), to}});
+    QCOMPARE(p.rowCount(), int(expected));
+    QVERIFY(expected > 0);
+    for (int r = 0; r < p.rowCount(); ++r) {
+        QVERIFY(p.value(r, QStringLiteral("DTINIVALCOL")).toDateTime().date() <= to);
+        QVERIFY(p.value(r, QStringLiteral("DTFINVALCOL")).toDateTime().date() >= from);
+    }
+    // The all-dates mark ignores the dates; date-times are accepted for dates.
+    const DataPacket allDates = packetOf(call(QStringLiteral("GetColetaPr"),
+                                              {kCentral, QString(), QStringLiteral("T"), QDateTime(from.startOfDay(Qt::UTC)),
+                                               QDateTime(to.startOfDay(Qt::UTC)), QStringLiteral("T"), QString(),
+                                               QStringLiteral("T"), QString(), QStringLiteral("T")}));
+    QVERIFY(allDates.rowCount() > p.rowCount());
+
+    // Another central branch sees only its own quotations.
+    const DataPacket other = packetOf(call(QStringLiteral("GetColetaPr"),
+                                           {QStringLiteral("10"), QString(), QStringLiteral("T"), QVariant(), QVariant(),
+                                            QStringLiteral("T"), QString(), QStringLiteral("T"), QString(), QStringLiteral("T")}));
+    QVERIFY(other.rowCount() > 0);
+    for (int r = 0; r < other.rowCount(); ++r) {
+        QCOMPARE(other.value(r, QStringLiteral("CDFILIAL")).toString(), QStringLiteral("0010"));
+        QCOMPARE(other.value(r, QStringLiteral("CDOPERADOR")).toString(), op("COMP03"));
+    }
+}
+
+void tst_Methods::getFornCotados()
+{
+    ENGINE();
+    const QString number = openQuotation(op("COMP01"));
+    QVERIFY(!number.isEmpty());
+    const DataPacket p = packetOf(call(QStringLiteral("GetFornCotados"), {kCentral, number}));
+    QCOMPARE(fieldNames(p), QStringList({"IDTPIJURFORN", "NRINSJURFORN", "NMRAZSOCFORN", "NMFANTFORN", "NRCOLEPRECO", "CDFORNECED"}));
+    QCOMPARE(p.rowCount(), int(count(QStringLiteral(
+        "SELECT COUNT(DISTINCT CDFORNECED) FROM COLEFORN WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"),
+        {{QStringLiteral("N"), number}})));
+    for (int r = 0; r < p.rowCount(); ++r) {
+        QCOMPARE(p.value(r, QStringLiteral("NRCOLEPRECO")).toString(), number);
+        QVERIFY(p.value(r, QStringLiteral("NMRAZSOCFORN")).toString().size() <= 40);
+    }
+    QCOMPARE(packetOf(call(QStringLiteral("GetFornCotados"), {kCentral, QStringLiteral("9999999")})).rowCount(), 0);
+}
+
+void tst_Methods::verifListaScopes()
+{
+    ENGINE();
+    const QString blank = QStringLiteral(" ");
+    // Quotation 1 has items in the concluded price list.
+    QCOMPARE(call(QStringLiteral("Verif_Lista"), {kCentral, QStringLiteral("1"), blank, blank, blank, blank}).toBool(), true);
+    QSqlQuery item = m_current->exec(QStringLiteral(
+        "SELECT CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA FROM ITLISTPREC WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '0000000001'"));
+    QVERIFY(item.next());
+    const QString region = item.value(0).toString(), supplier = item.value(1).toString();
+    const QString product = item.value(2).toString(), brand = item.value(3).toString();
+    QCOMPARE(call(QStringLiteral("Verif_Lista"), {kCentral, QStringLiteral("0000000001"), region, supplier, product, brand}).toBool(), true);
+    QCOMPARE(call(QStringLiteral("Verif_Lista"), {kCentral, QStringLiteral("0000000001"), region, blank, blank, blank}).toBool(), true);
+    // Out of scope: a region of the quotation without listed items, another brand.
+    const QString otherRegion = scalar(QStringLiteral(
+        "SELECT CDREGIAO FROM REGIAO WHERE CDREGIAO NOT IN (SELECT CDREGIAO FROM ITLISTPREC WHERE NRCOLEPRECO = '0000000001')"));
+    QCOMPARE(call(QStringLiteral("Verif_Lista"), {kCentral, QStringLiteral("1"), otherRegion, blank, blank, blank}).toBool(), false);
+    QCOMPARE(call(QStringLiteral("Verif_Lista"), {kCentral, QStringLiteral("1"), region, supplier, product, QStringLiteral("99999")}).toBool(), false);
+    // A quotation with no listed item.
+    QCOMPARE(call(QStringLiteral("Verif_Lista"), {kCentral, openQuotation(op("COMP02")), blank, blank, blank, blank}).toBool(), false);
+}
+
+void tst_Methods::delColetaPrRefusals()
+{
+    ENGINE();
+    const qlonglong before = count(QStringLiteral("SELECT COUNT(*) FROM ITCOLETAPR WHERE NRCOLEPRECO = '0000000001' AND CDFILIAL = '0001'"));
+    const QString refusal = call(QStringLiteral("DelColetaPr"), {kCentral, QStringLiteral("1"), op("COMP01")}).toString();
+    QVERIFY2(refusal.contains(QLatin1String("0000000001")) && refusal.contains(QStringLiteral("lista de preços")), qPrintable(refusal));
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM ITCOLETAPR WHERE NRCOLEPRECO = '0000000001' AND CDFILIAL = '0001'")), before);
+
+    const QString number = openQuotation(op("COMP02"));
+    QCOMPARE(call(QStringLiteral("DelColetaPr"), {kCentral, number, op("CONS01")}, op("CONS01")).toString(),
+             QStringLiteral("Operador não relacionado ao comprador."));
+    QCOMPARE(call(QStringLiteral("DelColetaPr"), {kCentral, number, op("AUX02")}, op("AUX02")).toString(),
+             QStringLiteral("Operador não autorizado a manipular cotações deste comprador."));
+    QVERIFY(call(QStringLiteral("DelColetaPr"), {kCentral, QStringLiteral("8888888"), op("COMP01")}).toString().contains(QLatin1String("0008888888")));
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM COLETAPR WHERE NRCOLEPRECO = :N"), {{QStringLiteral("N"), number}}), 1);
+
+    // The operator argument must be the session's operator.
+    try {
+        call(QStringLiteral("DelColetaPr"), {kCentral, number, op("COMP02")}, op("COMP01"));
+        QFAIL("another operator's code accepted");
+    } catch (const ServerError &e) {
+        QCOMPARE(e.code(), QStringLiteral("auth"));
+    }
+}
+
+void tst_Methods::delColetaPrDeletesEverything()
+{
+    ENGINE();
+    // The newest in-progress quotation of COMP01 is in the price list being assembled.
+    const QString listed = scalar(QStringLiteral("SELECT NRCOLEPRECO FROM ITLISTPREC WHERE NRSEQPRELIST = '0000000002'"));
+    QVERIFY(!listed.isEmpty());
+    QCOMPARE(call(QStringLiteral("Verif_Lista"), {kCentral, listed, QStringLiteral(" "), QStringLiteral(" "), QStringLiteral(" "), QStringLiteral(" ")}).toBool(), true);
+    const QVariantMap key = {{QStringLiteral("N"), listed}};
+    QVERIFY(count(QStringLiteral("SELECT COUNT(*) FROM ITCOLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key) > 0);
+    QVERIFY(count(QStringLiteral("SELECT COUNT(*) FROM HISTITCOLE WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key) > 0);
+
+    // A related operator allowed to handle the buyer's quotations deletes it.
+    QCOMPARE(call(QStringLiteral("DelColetaPr"), {kCentral, listed, op("AUX01")}, op("AUX01")).toString(), QString());
+    for (const char *table : {"COLETAPR", "COLEREGI", "COLEFORN", "ITCOLETAPR", "ITLISTPREC", "HISTITCOLE"}) {
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N").arg(QLatin1String(table)), key), 0);
+    }
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM LISTPREC WHERE NRSEQPRELIST = '0000000002'")), 1);
+    QVERIFY(call(QStringLiteral("DelColetaPr"), {kCentral, listed, op("COMP01")}).toString().contains(listed));
+}
+
+static DataPacket headerDelta(const QString &number, const QVariantList &oldRow, const QVariantList &newRow)
+{
+    DataPacket d({{QStringLiteral("CDFILIAL"), FieldType::String, 4},
+                  {QStringLiteral("NRCOLEPRECO"), FieldType::String, 10},
+                  {QStringLiteral("CDOPERADOR"), FieldType::String, 12},
+                  {QStringLiteral("IDSITUCOLETA"), FieldType::String, 1},
+                  {QStringLiteral("IDDISMONTLIS"), FieldType::String, 1},
+                  {QStringLiteral("DSOBSCOTPREC"), FieldType::String, 2000}});
+    d.setDelta(true);
+    d.appendChange({RowChange::Modify, QVariantList{kCentral, number} + oldRow, QVariantList{kCentral, number} + newRow});
+    return d;
+}
+
+static QVariantList setItemColeArgs(const QVariant &header, const QVariant &items = QVariant())
+{
+    return {header, items, QDate(2026, 12, 1), false, kCentral, op("COMP01"), false,
+            QStringLiteral("Todas as regiões "), QStringLiteral("Somente esta região "),
+            QStringLiteral(" Todos os fornecedores"), QStringLiteral(" Somente este fornecedor"), false, QString(),
+            op("COMP01"), QDate(2026, 12, 6), QDate(2026, 12, 12)};
+}
+
+void tst_Methods::setItemColeHeader()
+{
+    ENGINE();
+    const QString number = openQuotation(op("COMP01"));
+    const QVariantMap key = {{QStringLiteral("N"), number}};
+    const QString list = scalar(QStringLiteral("SELECT IDDISMONTLIS FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key);
+    const QString obs = scalar(QStringLiteral("SELECT DSOBSCOTPREC FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key);
+    const QString flipped = list == QLatin1String("S") ? QStringLiteral("N") : QStringLiteral("S");
+    const DataPacket delta = headerDelta(number, {op("COMP01"), "A", list, obs.isEmpty() ? QVariant() : QVariant(obs)},
+                                         {QStringLiteral("COMP02"), "C", flipped, QStringLiteral("Fechada pelo comprador.")});
+    call(QStringLiteral("SetItemCole"), setItemColeArgs(packetVariant(delta)));
+
+    QSqlQuery q = m_current->exec(QStringLiteral(
+        "SELECT CDOPERADOR, IDSITUCOLETA, IDDISMONTLIS, DSOBSCOTPREC, CDOPERALTE FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key);
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), op("COMP02"));
+    QCOMPARE(q.value(1).toString(), QStringLiteral("C"));
+    QCOMPARE(q.value(2).toString(), flipped);
+    QCOMPARE(q.value(3).toString(), QStringLiteral("Fechada pelo comprador."));
+    QCOMPARE(q.value(4).toString(), op("COMP01"));
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM HISTCOLETA WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key), 4);
+
+    // A null delta changes nothing and succeeds; a value outside the domain is refused.
+    call(QStringLiteral("SetItemCole"), setItemColeArgs(QVariant()));
+    const QString other = openQuotation(op("COMP01"));
+    try {
+        call(QStringLiteral("SetItemCole"), setItemColeArgs(packetVariant(headerDelta(other, {op("COMP01"), "A", "S", QVariant()},
+                                                                                         {op("COMP01"), "X", "S", QVariant()}))));
+        QFAIL("situation X accepted");
+    } catch (const ServerError &e) {
+        QCOMPARE(e.code(), QStringLiteral("arguments"));
+    }
+}
+
+void tst_Methods::setItemColeStaleOldValuesWriteNothing()
+{
+    ENGINE();
+    const QString number = openQuotation(op("COMP01"));
+    const QVariantMap key = {{QStringLiteral("N"), number}};
+    const QString list = scalar(QStringLiteral("SELECT IDDISMONTLIS FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key);
+    // The buyer change matches the stored row and is applied first; the situation's old
+    // value is stale, so the whole call must be undone.
+    const DataPacket delta = headerDelta(number, {op("COMP01"), "C", list, QVariant()},
+                                         {op("COMP02"), "A", list, QVariant()});
+    try {
+        call(QStringLiteral("SetItemCole"), setItemColeArgs(packetVariant(delta)));
+        QFAIL("stale old values accepted");
+    } catch (const ServerError &e) {
+        QCOMPARE(e.code(), QStringLiteral("conflict"));
+        QVERIFY2(e.message().contains(number), qPrintable(e.message()));
+    }
+    QCOMPARE(scalar(QStringLiteral("SELECT CDOPERADOR FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key), op("COMP01"));
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM HISTCOLETA WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key), 0);
+
+    // An operator the buyer does not relate to may not change the quotation.
+    const DataPacket fine = headerDelta(number, {op("COMP01"), "A", list, QVariant()}, {op("COMP01"), "C", list, QVariant()});
+    QVariantList args = setItemColeArgs(packetVariant(fine));
+    args[5] = op("CONS01");
+    try {
+        call(QStringLiteral("SetItemCole"), args, op("CONS01"));
+        QFAIL("unrelated operator accepted");
+    } catch (const ServerError &e) {
+        QCOMPARE(e.message(), QStringLiteral("Operador não relacionado ao comprador."));
+    }
+    QCOMPARE(scalar(QStringLiteral("SELECT IDSITUCOLETA FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key), QStringLiteral("A"));
+}
+
+void tst_Methods::getDadosFiltro()
+{
+    ENGINE();
+    DataPacket p = packetOf(call(QStringLiteral("GetDadosFiltro"), {kCentral, op("COMP02")}, op("COMP02")));
+    QCOMPARE(fieldNames(p), QStringList({"DTINIVALCOL", "DTFINVALCOL"}));
+    QCOMPARE(p.rowCount(), 1);
+    const QString latest = scalar(QStringLiteral(
+        "SELECT MAX(DTINIVALCOL) FROM COLETAPR WHERE CDFILIAL = '0001' AND CDOPERADOR = :B"), {{QStringLiteral("B"), op("COMP02")}});
+    QCOMPARE(p.value(0, QStringLiteral("DTINIVALCOL")).toDateTime().date(), Database::toDate(latest));
+
+    // Not a buyer: the branch's latest period.  No quotation at all: the current week.
+    p = packetOf(call(QStringLiteral("GetDadosFiltro"), {kCentral, op("CONS01")}, op("CONS01")));
+    QCOMPARE(p.value(0, QStringLiteral("DTINIVALCOL")).toDateTime().date(),
+             Database::toDate(scalar(QStringLiteral("SELECT MAX(DTINIVALCOL) FROM COLETAPR WHERE CDFILIAL = '0001'"))));
+    p = packetOf(call(QStringLiteral("GetDadosFiltro"), {QStringLiteral("0002"), op("CONS01")}, op("CONS01")));
+    const QDate first = p.value(0, QStringLiteral("DTINIVALCOL")).toDateTime().date();
+    QCOMPARE(first.dayOfWeek(), 7);
+    QCOMPARE(first.daysTo(p.value(0, QStringLiteral("DTFINVALCOL")).toDateTime().date()), 6);
+}
+
+void tst_Methods::argumentsAreChecked()
+{
+    ENGINE();
+    for (const QString &method : {QStringLiteral("GetColetaPr"), QStringLiteral("DelColetaPr"), QStringLiteral("Verif_Lista")}) {
+        try {
+            call(method, {kCentral});
+            QFAIL(qPrintable(method + QStringLiteral(" accepted one argument")));
+        } catch (const ServerError &e) {
+            QCOMPARE(e.code(), QStringLiteral("arguments"));
+        }
+    }
+    try {
+        call(QStringLiteral("GetFornCotados"), {QString(), QStringLiteral("1")});
+        QFAIL("empty branch accepted");
+    } catch (const ServerError &e) {
+        QCOMPARE(e.code(), QStringLiteral("arguments"));
+    }
+    // Item changes are not stored by this server yet: refused, never silently dropped.
+    DataPacket items({{QStringLiteral("CDPRODUTO"), FieldType::String, 10}});
+    items.setDelta(true);
+    items.appendChange({RowChange::Delete, {QStringLiteral("0000000001")}, {}});
+    try {
+        call(QStringLiteral("SetItemCole"), setItemColeArgs(QVariant(), packetVariant(items)));
+        QFAIL("item delta accepted");
+    } catch (const ServerError &e) {
+        QCOMPARE(e.code(), QStringLiteral("server"));
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_Methods)
+#include "tst_methods.moc"
