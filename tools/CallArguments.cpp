@@ -185,7 +185,10 @@ QStringList CallArguments::formatPacket(const QVariant &value)
         QStringList padded;
         for (int i = 0; i < table.at(r).size(); ++i)
             padded << table.at(r).at(i).leftJustified(widths.at(i));
-        lines << padded.join(QStringLiteral("  ")).trimmed();
+        QString line = padded.join(QStringLiteral("  "));
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        lines << line;
         if (r == 0) {
             QStringList rules;
             for (int w : widths)

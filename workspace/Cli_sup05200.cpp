@@ -1,10 +1,34 @@
+// The workspace's creation: components, datasets with their fields and display rules,
+// queries, pages, panels and commands.
 #include "Cli_sup05200.h"
 #include "ui_Cli_sup05200.h"
 
+#include "ClientDataSet.h"
+#include "Consiste.h"
 #include "Corvane.h"
+#include "DBGrid.h"
+#include "DBLabel.h"
+#include "DBMemo.h"
+#include "DBNavigator.h"
+#include "DataSource.h"
 #include "NetConnection.h"
+#include "PageControl.h"
+#include "TADOIBQuery.h"
+#include "TMessages.h"
+#include "ToolButtonAction.h"
 
-#include <QMdiSubWindow>
+#include <QApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 TfrmGridCotaPrec *frmGridCotaPrec = nullptr;
 bool boStCriado = false;
@@ -13,19 +37,41 @@ QVariant OlColetaPr;
 int ActiveRow = 0;
 int ActiveCol = 0;
 
+namespace {
+
+QString upperFlag(const Field &field)
+{
+    return field.asString().trimmed().toUpper();
+}
+
+} // namespace
+
 TfrmGridCotaPrec::TfrmGridCotaPrec(QWidget *parent)
-    : QWidget(parent)
+    : TfrmPadraoGrid(parent)
     , m_ui(std::make_unique<Ui::TfrmGridCotaPrec>())
 {
-    m_ui->setupUi(this);
+    setObjectName(QStringLiteral("frmGridCotaPrec"));
+    setWindowTitle(tr("Planilha de Cotação de Preços"));
+    setProperty("screenCode", QStringLiteral("SUP05200"));
+    resize(980, 600);
+
+    msgPadrao->load(QStringLiteral("Cli_sup05200"));
+    msgGridCotaPrec = msgPadrao;
 
     netGridCotaPrec = new NetConnection(this);
     netGridCotaPrec->setObjectName(QStringLiteral("netGridCotaPrec"));
     setUpConnection(netGridCotaPrec, QStringLiteral("Sup05200.rdmGridCotaPrec"));
-
     netSuprimentos = new NetConnection(this);
     netSuprimentos->setObjectName(QStringLiteral("netSuprimentos"));
     setUpConnection(netSuprimentos, QStringLiteral("Sup.rdmSuprimentos"));
+
+    createDataSets();
+    createQueries();
+    createPages();
+    createNavigatorPanels();
+    createCommands();
+    wireEvents();
+    Habilita();
 }
 
 TfrmGridCotaPrec::~TfrmGridCotaPrec()
@@ -38,6 +84,9 @@ TfrmGridCotaPrec::~TfrmGridCotaPrec()
         Corvane::clearMsgEventForm();
     if (frmGridCotaPrec == this)
         frmGridCotaPrec = nullptr;
+    // The datasets' handlers point into this form.
+    for (ClientDataSet *ds : {cdsColetapr, cdsFornCotados})
+        ds->afterScroll = nullptr;
 }
 
 void TfrmGridCotaPrec::setUpConnection(NetConnection *connection, const QString &serverName)
@@ -50,15 +99,695 @@ void TfrmGridCotaPrec::setUpConnection(NetConnection *connection, const QString 
     };
 }
 
+// --- datasets --------------------------------------------------------------------------------
+
+void TfrmGridCotaPrec::createDataSets()
+{
+    auto dataSet = [this](const char *name) {
+        auto *ds = new ClientDataSet(this);
+        ds->setObjectName(QLatin1String(name));
+        return ds;
+    };
+    auto source = [this](const char *name, ClientDataSet *ds) {
+        auto *s = new DataSource(this);
+        s->setObjectName(QLatin1String(name));
+        s->setDataSet(ds);
+        return s;
+    };
+    cdsColetapr = dataSet("cdsColetapr");
+    dtsPadrao->setDataSet(cdsColetapr);
+    cdsFornCotados = dataSet("cdsFornCotados");
+    dtsFornCotados = source("dtsFornCotados", cdsFornCotados);
+    cdsParaSupri = dataSet("cdsParaSupri");
+    dtsParaSupri = source("dtsParaSupri", cdsParaSupri);
+    cdsGridRegiao = dataSet("cdsGridRegiao");
+    dtsGridRegiao = source("dtsGridRegiao", cdsGridRegiao);
+    cdsGridFornecedor = dataSet("cdsGridFornecedor");
+    dtsGridFornecedor = source("dtsGridFornecedor", cdsGridFornecedor);
+    cdsGridProdMarc = dataSet("cdsGridProdMarc");
+    dtsGridProdMarc = source("dtsGridProdMarc", cdsGridProdMarc);
+    cdsErrosCota = dataSet("cdsErrosCota");
+    dtsErrosCota = source("dtsErrosCota", cdsErrosCota);
+
+    createQuotationFields();
+    createSupplierFields();
+    createProductPageFields();
+}
+
+void TfrmGridCotaPrec::createQuotationFields()
+{
+    // In the order the server sends them, so that a load keeps the fields.
+    cdsColetapr->addFieldDef(QStringLiteral("CDFILIAL"), FieldType::String, 4);
+    cdsColetapr->addFieldDef(QStringLiteral("NRCOLEPRECO"), FieldType::String, 10);
+    cdsColetapr->addFieldDef(QStringLiteral("DTCOLEPREC"), FieldType::DateTime);
+    cdsColetapr->addFieldDef(QStringLiteral("NRSEMAINIC"), FieldType::String, 2);
+    cdsColetapr->addFieldDef(QStringLiteral("NRSEMAFINAL"), FieldType::String, 2);
+    cdsColetapr->addFieldDef(QStringLiteral("DTINIVALCOL"), FieldType::DateTime);
+    cdsColetapr->addFieldDef(QStringLiteral("DTFINVALCOL"), FieldType::DateTime);
+    cdsColetapr->addFieldDef(QStringLiteral("CDOPERADOR"), FieldType::String, 12);
+    cdsColetapr->addFieldDef(QStringLiteral("NMOPERADOR"), FieldType::String, 40);
+    cdsColetapr->addFieldDef(QStringLiteral("IDTIPCOLREG"), FieldType::String, 1);
+    cdsColetapr->addFieldDef(QStringLiteral("IDDISMONTLIS"), FieldType::String, 1);
+    cdsColetapr->addFieldDef(QStringLiteral("DSOBSCOTPREC"), FieldType::String, 2000);
+    cdsColetapr->addFieldDef(QStringLiteral("IDSITUCOLETA"), FieldType::String, 1);
+    cdsColetapr->addFieldDef(QStringLiteral("NRCOMPRA"), FieldType::String, 10);
+    cdsColetapr->addCalculatedField(QStringLiteral("Semana"), FieldType::String, 70);
+    cdsColetapr->addCalculatedField(QStringLiteral("Data"), FieldType::String, 70);
+
+    auto label = [this](const char *name, const QString &text, bool visible = true) {
+        Field *f = cdsColetapr->fieldByName(QLatin1String(name));
+        f->setDisplayLabel(text);
+        f->setVisible(visible);
+        return f;
+    };
+    label("CDFILIAL", QString(), false);
+    label("NRCOLEPRECO", tr("Número"));
+    label("DTCOLEPREC", tr("Data"))->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    label("NRSEMAINIC", QString(), false);
+    label("NRSEMAFINAL", QString(), false);
+    label("DTINIVALCOL", QString(), false);
+    label("DTFINVALCOL", QString(), false);
+    label("CDOPERADOR", tr("Comprador"), false);
+    label("NMOPERADOR", tr("Comprador"));
+    label("IDTIPCOLREG", QStringLiteral(" "));
+    label("IDDISMONTLIS", tr("Entra na Lista"));
+    label("DSOBSCOTPREC", QString(), false);
+    label("IDSITUCOLETA", tr("Situação"));
+    label("NRCOMPRA", tr("Nº da Compra"));
+    label("Semana", tr("Validade (Semana)"));
+    label("Data", tr("Validade (Data)"));
+
+    cdsColetapr->onCalcFields = [this](ClientDataSet &ds) {
+        const QString a = msg(QStringLiteral("msgA"));
+        ds.fieldByName(QStringLiteral("Semana"))
+            ->setValue(ds.fieldByName(QStringLiteral("NRSEMAINIC"))->asString() + a
+                       + ds.fieldByName(QStringLiteral("NRSEMAFINAL"))->asString());
+        const auto date = [&ds](const char *name) {
+            const QDateTime dt = ds.fieldByName(QLatin1String(name))->asDateTime();
+            return dt.isValid() ? dt.date().toString(QStringLiteral("dd/MM/yyyy")) : QString();
+        };
+        ds.fieldByName(QStringLiteral("Data"))->setValue(date("DTINIVALCOL") + a + date("DTFINVALCOL"));
+    };
+
+    // The origin shows as a picture only.
+    cdsColetapr->fieldByName(QStringLiteral("IDTIPCOLREG"))->onGetText = [](const Field &, bool) {
+        return QString();
+    };
+    cdsColetapr->fieldByName(QStringLiteral("IDDISMONTLIS"))->onGetText = [this](const Field &f, bool) {
+        const QString v = upperFlag(f);
+        if (v == QLatin1String("S"))
+            return msg(QStringLiteral("Sim"));
+        if (v == QLatin1String("N"))
+            return msg(QStringLiteral("Nao"));
+        return QString();
+    };
+    Field *situacao = cdsColetapr->fieldByName(QStringLiteral("IDSITUCOLETA"));
+    situacao->onGetText = [this](const Field &f, bool) {
+        if (f.dataSet()->isEmpty())
+            return QString();
+        const QString v = upperFlag(f);
+        if (v == QLatin1String("A"))
+            return msg(QStringLiteral("Andamento"));
+        if (v == QLatin1String("C") || v.isEmpty())
+            return msg(QStringLiteral("Concluida"));
+        return QString();
+    };
+    situacao->onSetText = [this](Field &f, const QString &text) {
+        const QString t = text.trimmed();
+        if (t.compare(msg(QStringLiteral("Concluida")), Qt::CaseInsensitive) == 0)
+            f.setValue(QStringLiteral("C"));
+        else if (t.compare(msg(QStringLiteral("Andamento")), Qt::CaseInsensitive) == 0)
+            f.setValue(QStringLiteral("A"));
+        // Any other text leaves the situation as it was.
+    };
+    // A new buyer code invalidates the name shown for it.
+    cdsColetapr->fieldByName(QStringLiteral("CDOPERADOR"))->onChange = [](Field &f) {
+        if (f.dataSet()->state() == DataSetState::Edit)
+            f.dataSet()->fieldByName(QStringLiteral("NMOPERADOR"))->clear();
+    };
+}
+
+void TfrmGridCotaPrec::createSupplierFields()
+{
+    struct Def { const char *name; FieldType type; int size; const char *label; bool visible; };
+    const Def defs[] = {
+        {"IDTPIJURFORN", FieldType::String, 1, "Tipo", true},
+        {"NRINSJURFORN", FieldType::String, 20, "Inscrição", true},
+        {"NMRAZSOCFORN", FieldType::String, 40, "Razão Social", true},
+        {"NMFANTFORN", FieldType::String, 40, "Nome Fantasia", true},
+        {"NRCOLEPRECO", FieldType::String, 10, "", false},
+        {"CDFORNECED", FieldType::String, 21, "", false},
+    };
+    for (const Def &d : defs) {
+        cdsFornCotados->addFieldDef(QLatin1String(d.name), d.type, d.size);
+        Field *f = cdsFornCotados->fieldByName(QLatin1String(d.name));
+        f->setDisplayLabel(QString::fromUtf8(d.label));
+        f->setVisible(d.visible);
+    }
+    cdsFornCotados->setReadOnly(true);
+    cdsFornCotados->setLogChanges(false);
+    cdsFornCotados->beforeInsert = [](ClientDataSet &) { Consiste::SilentAbort(); };
+    cdsFornCotados->beforeEdit = [](ClientDataSet &) { Consiste::SilentAbort(); };
+
+    cdsFornCotados->fieldByName(QStringLiteral("IDTPIJURFORN"))->onGetText = [this](const Field &f, bool) {
+        const QString v = upperFlag(f);
+        if (v == QLatin1String("J"))
+            return msg(QStringLiteral("CGC"));
+        if (v == QLatin1String("F"))
+            return msg(QStringLiteral("CPF"));
+        if (v == QLatin1String("I"))
+            return msg(QStringLiteral("JURIDICA"));
+        if (v == QLatin1String("O"))
+            return msg(QStringLiteral("OUTROS"));
+        return QString();
+    };
+    cdsFornCotados->fieldByName(QStringLiteral("NRINSJURFORN"))->onGetText = [](const Field &f, bool) {
+        const QString type = f.dataSet()->fieldByName(QStringLiteral("IDTPIJURFORN"))->asString();
+        return Consiste::FormataInscricao(f.asString().trimmed(), type.trimmed().toUpper());
+    };
+}
+
+void TfrmGridCotaPrec::createProductPageFields()
+{
+    struct Def { const char *name; FieldType type; int size; const char *label; };
+    auto define = [](ClientDataSet *ds, std::initializer_list<Def> defs) {
+        for (const Def &d : defs) {
+            ds->addFieldDef(QLatin1String(d.name), d.type, d.size);
+            ds->fieldByName(QLatin1String(d.name))->setDisplayLabel(QString::fromUtf8(d.label));
+        }
+    };
+    define(cdsGridRegiao, {{"CDREGIAO", FieldType::String, 3, "Código"},
+                           {"NMREGIAO", FieldType::String, 30, "Região"}});
+    define(cdsGridFornecedor, {{"NRCOLEPRECO", FieldType::String, 10, ""},
+                               {"CDREGIAO", FieldType::String, 3, ""},
+                               {"CDFORNECED", FieldType::String, 21, ""},
+                               {"IDTPIJURFORN", FieldType::String, 1, ""},
+                               {"IDFORNCOT", FieldType::String, 1, " "},
+                               {"NRINSJURFORN", FieldType::String, 20, "Inscrição"},
+                               {"NMFANTFORN", FieldType::String, 40, "Nome Fantasia"}});
+    define(cdsGridProdMarc, {{"ALTERADO", FieldType::FixedString, 1, ""},
+                             {"CDFILIAL", FieldType::String, 4, ""},
+                             {"NRCOLEPRECO", FieldType::String, 10, ""},
+                             {"CDREGIAO", FieldType::String, 3, ""},
+                             {"CDFORNECED", FieldType::String, 21, ""},
+                             {"CDPRODUTO", FieldType::String, 10, ""},
+                             {"CDARVPROD", FieldType::String, 20, "Produto"},
+                             {"NMPRODUTO", FieldType::String, 50, "Nome do Produto"},
+                             {"SGUNIDADE", FieldType::String, 10, "UN"},
+                             {"CDMARCA", FieldType::String, 5, "Marca"},
+                             {"NMMARCA", FieldType::String, 20, "Nome da Marca"},
+                             {"VRPRECUNIITM", FieldType::Float, 0, "Preço Unitário"},
+                             {"VRPRECECOITM", FieldType::Float, 0, ""},
+                             {"VRPRECOITMPI", FieldType::Float, 0, ""},
+                             {"QTACMPITMCOL", FieldType::Float, 0, ""},
+                             {"VRPERDESITM", FieldType::Float, 0, ""},
+                             {"IDITMCOTPREC", FieldType::String, 1, ""},
+                             {"IDITMLISPREC", FieldType::String, 1, ""},
+                             {"IDPRECALT", FieldType::String, 1, " "},
+                             {"NRSEQPRELIST", FieldType::String, 10, ""},
+                             {"DSJUSTOPER", FieldType::String, 100, "Justificativa"},
+                             {"DSALTERITMCOT", FieldType::String, 500, ""},
+                             {"QTDISPPRODMARC", FieldType::Float, 0, ""}});
+    Field *price = cdsGridProdMarc->fieldByName(QStringLiteral("VRPRECUNIITM"));
+    price->setDisplayFormat(QStringLiteral("#,##0.00000"));
+    price->setEditFormat(QStringLiteral("#0.00000"));
+    define(cdsErrosCota, {{"DSERRO", FieldType::String, 200, "Inconsistência"}});
+    cdsGridRegiao->setLogChanges(false);
+    cdsGridFornecedor->setLogChanges(false);
+}
+
+Field *TfrmGridCotaPrec::cdsColetaprField(const QString &name) const
+{
+    return cdsColetapr->fieldByName(name);
+}
+
+// --- queries ---------------------------------------------------------------------------------
+
+void TfrmGridCotaPrec::createQueries()
+{
+    auto query = [this](const char *name) {
+        auto *q = new TADOIBQuery(QLatin1String(name), this);
+        q->setObjectName(QLatin1String(name));
+        return q;
+    };
+    qryCentCmp = query("qryCentCmp");
+    qryCentCmp->setFieldType(QStringLiteral("CDFILIAL"), FieldType::String, 4);
+    qryCentCmp->setFieldType(QStringLiteral("NMFILIAL_CENTRAL"), FieldType::String, 30);
+    qryGerente = query("qryGerente");
+    qryPesqGereComp = query("qryPesqGereComp");
+    qryOperRelacAux = query("qryOperRelacAux");
+    qryVerComprador = query("qryVerComprador");
+
+    dtsGerente = new DataSource(this);
+    dtsGerente->setObjectName(QStringLiteral("dtsGerente"));
+    dtsGerente->setDataSet(qryGerente->dataSet());
+    dtsPesqGereComp = new DataSource(this);
+    dtsPesqGereComp->setObjectName(QStringLiteral("dtsPesqGereComp"));
+    dtsPesqGereComp->setDataSet(qryPesqGereComp->dataSet());
+}
+
+QString TfrmGridCotaPrec::centralBranch() const
+{
+    if (!qryCentCmp->Active() || qryCentCmp->IsEmpty())
+        return QString();
+    return qryCentCmp->FieldByName(QStringLiteral("CDFILIAL"))->asString();
+}
+
+// --- pages -----------------------------------------------------------------------------------
+
+void TfrmGridCotaPrec::createPages()
+{
+    pgcPadrao->setCaption(tshPadrao, tr("Produtos Cotados"));
+    // The base form's page is kept but unused.
+    dbgPadrao->hide();
+    pgcPadrao->setTabVisible(tshPadrao, false);
+
+    tshIncCotacao = new QWidget(pgcPadrao);
+    tshIncCotacao->setObjectName(QStringLiteral("tshIncCotacao"));
+    pgcPadrao->addPage(tshIncCotacao, tr("Inclusão de Cotação"));
+    pgcPadrao->setTabVisible(tshIncCotacao, false);
+
+    // The quotation page: its layout is the form description.
+    tshCotacao = new QWidget(pgcPadrao);
+    m_ui->setupUi(tshCotacao);
+    tshCotacao->setObjectName(QStringLiteral("tshCotacao"));
+    pgcPadrao->addPage(tshCotacao, tr("Cotação"));
+    dbgCotacao = m_ui->dbgCotacao;
+    dbgForns = m_ui->dbgForns;
+    grbObs = m_ui->grbObs;
+    dbmObsCotPrec = m_ui->dbmObsCotPrec;
+    m_ui->splCotacao->setStretchFactor(0, 3);
+    m_ui->splCotacao->setStretchFactor(1, 1);
+
+    dbgCotacao->setDataSource(dtsPadrao);
+    QList<DBGridColumn> cols;
+    DBGridColumn origin(QStringLiteral("IDTIPCOLREG"), QStringLiteral(" "), 24);
+    origin.readOnly = true;
+    cols << origin;
+    DBGridColumn number(QStringLiteral("NRCOLEPRECO"), tr("Número"), 90);
+    number.readOnly = true;
+    cols << number;
+    DBGridColumn date(QStringLiteral("DTCOLEPREC"), tr("Data"), 82);
+    date.readOnly = true;
+    cols << date;
+    DBGridColumn buyer(QStringLiteral("CDOPERADOR"), tr("Comprador"), 220);
+    buyer.buttonStyle = ColumnButtonStyle::Ellipsis;
+    cols << buyer;
+    DBGridColumn week(QStringLiteral("Semana"), tr("Validade (Semana)"), 120);
+    week.readOnly = true;
+    cols << week;
+    DBGridColumn validity(QStringLiteral("Data"), tr("Validade (Data)"), 170);
+    validity.readOnly = true;
+    cols << validity;
+    DBGridColumn list(QStringLiteral("IDDISMONTLIS"), tr("Entra na Lista"), 96);
+    list.readOnly = true;
+    list.alignment = Qt::AlignHCenter | Qt::AlignVCenter;
+    cols << list;
+    DBGridColumn situation(QStringLiteral("IDSITUCOLETA"), tr("Situação"), 110);
+    situation.pickList = {msg(QStringLiteral("Andamento")), msg(QStringLiteral("Concluida"))};
+    cols << situation;
+    DBGridColumn purchase(QStringLiteral("NRCOMPRA"), tr("Nº da Compra"), 100);
+    purchase.readOnly = true;
+    cols << purchase;
+    dbgCotacao->setColumns(cols);
+    dbgCotacao->setOptions(DBGrid::Titles | DBGrid::Lines | DBGrid::Tabs | DBGrid::AlwaysShowSelection);
+
+    dbgForns->setDataSource(dtsFornCotados);
+    dbgForns->setColumns({DBGridColumn(QStringLiteral("IDTPIJURFORN"), tr("Tipo"), 100),
+                          DBGridColumn(QStringLiteral("NRINSJURFORN"), tr("Inscrição"), 140),
+                          DBGridColumn(QStringLiteral("NMRAZSOCFORN"), tr("Razão Social"), 230),
+                          DBGridColumn(QStringLiteral("NMFANTFORN"), tr("Nome Fantasia"), 180)});
+    dbgForns->setOptions(DBGrid::Titles | DBGrid::Lines | DBGrid::RowSelect | DBGrid::AlwaysShowSelection);
+    dbgForns->setReadOnly(true);
+
+    dbmObsCotPrec->setDataSource(dtsPadrao);
+    dbmObsCotPrec->setDataField(QStringLiteral("DSOBSCOTPREC"));
+    dbmObsCotPrec->setMaxLength(2000);
+
+    // The products page: regions and suppliers side by side over the product/brand rows.
+    tshProdCotGrid = new QWidget(pgcPadrao);
+    tshProdCotGrid->setObjectName(QStringLiteral("tshProdCotGrid"));
+    auto *prodLayout = new QVBoxLayout(tshProdCotGrid);
+    prodLayout->setContentsMargins(2, 2, 2, 2);
+    prodLayout->setSpacing(2);
+    auto *vertical = new QSplitter(Qt::Vertical, tshProdCotGrid);
+    vertical->setObjectName(QStringLiteral("splProdCotGrid"));
+    auto *horizontal = new QSplitter(Qt::Horizontal, vertical);
+    const DBGrid::Options gridOptions = DBGrid::Titles | DBGrid::Lines | DBGrid::Tabs
+                                        | DBGrid::AlwaysShowSelection;
+    const QColor info = palette().color(QPalette::ToolTipBase);
+    auto grid = [&](const char *name, DataSource *source, QWidget *parent) {
+        auto *g = new DBGrid(parent);
+        g->setObjectName(QLatin1String(name));
+        g->setDataSource(source);
+        g->setOptions(gridOptions);
+        g->setColor(info);
+        return g;
+    };
+    dbgGridRegiao = grid("dbgGridRegiao", dtsGridRegiao, horizontal);
+    DBGridColumn region(QStringLiteral("CDREGIAO"), tr("Código"), 60);
+    dbgGridRegiao->setColumns({region, DBGridColumn(QStringLiteral("NMREGIAO"), tr("Região"), 200)});
+    dbgGridFornecedor = grid("dbgGridFornecedor", dtsGridFornecedor, horizontal);
+    dbgGridFornecedor->setColumns({DBGridColumn(QStringLiteral("IDFORNCOT"), QStringLiteral(" "), 20),
+                                   DBGridColumn(QStringLiteral("NRINSJURFORN"), tr("Inscrição"), 140),
+                                   DBGridColumn(QStringLiteral("NMFANTFORN"), tr("Nome Fantasia"), 240)});
+    horizontal->setStretchFactor(0, 1);
+    horizontal->setStretchFactor(1, 2);
+    auto *lower = new QWidget(vertical);
+    auto *lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    dbgGridProdMarc = grid("dbgGridProdMarc", dtsGridProdMarc, lower);
+    dbgGridProdMarc->setOption(DBGrid::Editing);
+    DBGridColumn changed(QStringLiteral("IDPRECALT"), QStringLiteral(" "), 35);
+    changed.readOnly = true;
+    DBGridColumn productName(QStringLiteral("NMPRODUTO"), tr("Nome do Produto"), 260);
+    productName.readOnly = true;
+    DBGridColumn brand(QStringLiteral("CDMARCA"), tr("Marca"), 60);
+    brand.buttonStyle = ColumnButtonStyle::Ellipsis;
+    DBGridColumn brandName(QStringLiteral("NMMARCA"), tr("Nome da Marca"), 140);
+    brandName.readOnly = true;
+    dbgGridProdMarc->setColumns({changed, DBGridColumn(QStringLiteral("CDARVPROD"), tr("Produto"), 110),
+                                 productName, DBGridColumn(QStringLiteral("SGUNIDADE"), tr("UN"), 40), brand,
+                                 brandName, DBGridColumn(QStringLiteral("VRPRECUNIITM"), tr("Preço Unitário"), 110),
+                                 DBGridColumn(QStringLiteral("DSJUSTOPER"), tr("Justificativa"), 240)});
+    lowerLayout->addWidget(dbgGridProdMarc, 1);
+    lsbErrosCota = new QListWidget(lower);
+    lsbErrosCota->setObjectName(QStringLiteral("lsbErrosCota"));
+    lsbErrosCota->setMaximumHeight(80);
+    lsbErrosCota->hide();
+    lowerLayout->addWidget(lsbErrosCota);
+    vertical->setStretchFactor(0, 1);
+    vertical->setStretchFactor(1, 2);
+    prodLayout->addWidget(vertical, 1);
+
+    panDados = new QFrame(tshProdCotGrid);
+    panDados->setObjectName(QStringLiteral("panDados"));
+    panDados->setFrameShape(QFrame::StyledPanel);
+    auto *dataLayout = new QHBoxLayout(panDados);
+    dataLayout->setContentsMargins(4, 2, 4, 2);
+    auto readOnlyEdit = [this](const char *name, const QString &caption, QHBoxLayout *layout) {
+        auto *l = new QLabel(caption, panDados);
+        auto *e = new QLineEdit(panDados);
+        e->setObjectName(QLatin1String(name));
+        e->setReadOnly(true);
+        e->setAlignment(Qt::AlignRight);
+        e->setMaximumWidth(110);
+        l->setBuddy(e);
+        layout->addWidget(l);
+        layout->addWidget(e);
+    };
+    readOnlyEdit("nedQtde", tr("Qtde"), dataLayout);
+    readOnlyEdit("nedPrecoEcon", tr("Pr. Eco."), dataLayout);
+    readOnlyEdit("edtDesconto", tr("Desc."), dataLayout);
+    readOnlyEdit("nedDiferenca", QString(), dataLayout);
+    readOnlyEdit("nedPrecoEconPI", tr("Pr. Eco. PI"), dataLayout);
+    readOnlyEdit("edtQtdeDisp", tr("Qtde Disponível"), dataLayout);
+    dataLayout->addStretch(1);
+    prodLayout->addWidget(panDados);
+    pgcPadrao->addPage(tshProdCotGrid, tr("Produtos Cotados"));
+}
+
+void TfrmGridCotaPrec::createNavigatorPanels()
+{
+    auto caption = [](const QString &text, QWidget *parent) {
+        auto *l = new QLabel(text, parent);
+        return l;
+    };
+    auto dataLabel = [this](const char *name, const QString &field, QWidget *parent, int minWidth) {
+        auto *l = new DBLabel(parent);
+        l->setObjectName(QLatin1String(name));
+        l->setDataSource(dtsPadrao);
+        l->setDataField(field);
+        l->setMinimumWidth(minWidth);
+        l->setFrameShape(QFrame::StyledPanel);
+        l->setFrameShadow(QFrame::Sunken);
+        return l;
+    };
+    addToNavigator(caption(tr("Cotação:"), panNavigator));
+    dbtNome = dataLabel("dbtNome", QStringLiteral("NRCOLEPRECO"), panNavigator, 80);
+    addToNavigator(dbtNome);
+    addToNavigator(caption(tr("Data:"), panNavigator));
+    dbtDtColeta = dataLabel("dbtDtColeta", QStringLiteral("DTCOLEPREC"), panNavigator, 80);
+    addToNavigator(dbtDtColeta);
+    addToNavigator(caption(tr("Comprador:"), panNavigator));
+    dbtNmComprador = dataLabel("dbtNmComprador", QStringLiteral("NMOPERADOR"), panNavigator, 200);
+    addToNavigator(dbtNmComprador);
+
+    panDatVal = new QFrame(panNavigator);
+    panDatVal->setObjectName(QStringLiteral("panDatVal"));
+    auto *datVal = new QHBoxLayout(panDatVal);
+    datVal->setContentsMargins(8, 0, 0, 0);
+    datVal->addWidget(caption(tr("Validade:"), panDatVal));
+    dbtValidade = dataLabel("dbtValidade", QStringLiteral("Data"), panDatVal, 160);
+    datVal->addWidget(dbtValidade);
+    datVal->addWidget(caption(tr("Entra em Lista:"), panDatVal));
+    dbtEntraLista = dataLabel("dbtEntraLista", QStringLiteral("IDDISMONTLIS"), panDatVal, 40);
+    datVal->addWidget(dbtEntraLista);
+    panDatVal->hide();
+    addToNavigator(panDatVal);
+
+    auto *spacer = new QWidget(panNavigator);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    addToNavigator(spacer);
+
+    panCentCmp = new QFrame(panNavigator);
+    panCentCmp->setObjectName(QStringLiteral("panCentCmp"));
+    auto *cent = new QHBoxLayout(panCentCmp);
+    cent->setContentsMargins(0, 0, 0, 0);
+    cent->addWidget(caption(tr("Central de Compras:"), panCentCmp));
+    edtCentCmp = new QLineEdit(panCentCmp);
+    edtCentCmp->setObjectName(QStringLiteral("edtCentCmp"));
+    edtCentCmp->setReadOnly(true);
+    edtCentCmp->setFocusPolicy(Qt::NoFocus);
+    edtCentCmp->setMinimumWidth(200);
+    cent->addWidget(edtCentCmp);
+    addToNavigator(panCentCmp);
+}
+
+// --- commands --------------------------------------------------------------------------------
+
+void TfrmGridCotaPrec::createCommands()
+{
+    mnuFerramentas = mnuPrincipal->addMenu(tr("&Ferramentas"));
+    mnuFerramentas->setObjectName(QStringLiteral("mnuFerramentas"));
+    mnuPaginas = mnuPrincipal->addMenu(tr("&Planilha"));
+    mnuPaginas->setObjectName(QStringLiteral("mnuPaginas"));
+
+    struct Command
+    {
+        const char *name;   // without the prefixes
+        const char *menu;   // menu item name when it differs from "mnu" + name
+        const char *caption;
+        const char *hint;
+        QKeySequence shortcut;
+        QToolButton **button;
+        QAction **action;
+        std::function<void()> handler;
+    };
+    // Commands whose work belongs to the product page and the dialogs follow the enabling
+    // rule; their handlers are filled in with the pages and dialogs they open.
+    const std::function<void()> pending = [] {};
+    const QList<Command> commands = {
+        {"Filtro", nullptr, "&Filtrar", "Filtrar", QKeySequence(Qt::CTRL | Qt::Key_L), &sbtFiltro,
+         &mnuFiltro, [this] { sbtFiltroClick(); }},
+        {"ExclPrZero", nullptr, "Excluir Itens com Preço &Zerado", "Excluir Itens com Preço Zerado", {},
+         &sbtExclPrZero, &mnuExclPrZero, pending},
+        {"CopiarCota", nullptr, "D&uplicar Cotação", "Duplicar Cotação", {}, &sbtCopiarCota, &mnuCopiarCota,
+         [this] { sbtCopiarCotaClick(); }},
+        {"Simulacao", nullptr, "&Negociar/Simular", "Negociar/Simular", QKeySequence(Qt::CTRL | Qt::Key_S),
+         &sbtSimulacao, &mnuSimulacao, pending},
+        {"AutoMelhor", nullptr, "Carregar &Melhores Preços", "Carregar Melhores Preços", {}, &sbtAutoMelhor,
+         &mnuAutoMelhor, pending},
+        {"Obs", nullptr, "Visualizar &Observação", "Visualizar Observação", QKeySequence(Qt::CTRL | Qt::Key_O),
+         &sbtObs, &mnuObs, pending},
+        {"Planilha", nullptr, "Informações da Pla&nilha", "Informações da Planilha", {}, &sbtPlanilha,
+         &mnuPlanilha, pending},
+        {"GridCotaPrecConsul", nullptr, "&Consultar Planilha de Cotação de Preços",
+         "Consultar Planilha de Cotação de Preços", QKeySequence(Qt::CTRL | Qt::Key_P), &sbtGridCotaPrecConsul,
+         &mnuGridCotaPrecConsul, pending},
+        {"ReajustPr", nullptr, "&Reajustar Preços", "Reajustar Preços", {}, &sbtReajustPr, &mnuReajustPr, pending},
+        {"QtComprar", nullptr, "Carregar &Quantidade a Comprar", "Carregar Quantidade a Comprar", {},
+         &sbtQtComprar, &mnuQtComprar, pending},
+        {"AtualizaFormPgto", nullptr, "Atualizar Forma de Pa&gamento", "Atualizar Forma de Pagamento", {},
+         &sbtAtualizaFormPgto, &mnuAtualizaFormPgto, pending},
+        {"Copy", "mnuCopiaJust", "Copiar &Justificativa", "Copiar Justificativa", {}, &sbtCopy, &mnuCopiaJust,
+         pending},
+        {"AlteraValidade", "mnuAltValidade", "A&lterar Validade", "Alterar Validade", {}, &sbtAlteraValidade,
+         &mnuAltValidade, pending},
+    };
+    addToToolbar(nullptr);
+    for (const Command &c : commands) {
+        const QString name = QString::fromLatin1(c.name);
+        const QString menuName = c.menu ? QString::fromLatin1(c.menu) : QStringLiteral("mnu") + name;
+        QMenu *menu = name == QLatin1String("Filtro") ? mnuRegistro : mnuFerramentas;
+        ToolButtonAction *cmd = addCommand(QStringLiteral("sbt") + name, menuName, QString::fromUtf8(c.caption),
+                                           QString::fromUtf8(c.hint), menu, c.handler);
+        cmd->setIcon(picture(QStringLiteral("tool:") + name));
+        cmd->button()->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        if (!c.shortcut.isEmpty())
+            cmd->setShortcut(c.shortcut);
+        cmd->setEnabled(false);
+        *c.button = cmd->button();
+        *c.action = cmd->action();
+        if (name == QLatin1String("Filtro") || name == QLatin1String("CopiarCota")
+            || name == QLatin1String("Copy"))
+            addToToolbar(nullptr);
+    }
+    for (QToolButton *b : {sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtImprimir, sbtConfirmar, sbtCancelar})
+        b->setEnabled(false);
+
+    // Page switching.
+    mnuCotacao = mnuPaginas->addAction(tr("&Cotação"));
+    mnuCotacao->setObjectName(QStringLiteral("mnuCotacao"));
+    connect(mnuCotacao, &QAction::triggered, this, Consiste::guarded([this] {
+                if (!pgcPadrao->isPageEnabled(tshCotacao))
+                    return;
+                pgcPadrao->setActivePage(tshCotacao);
+                pgcPadraoChange();
+            }));
+    mnuPadrao = mnuPaginas->addAction(tr("&Produtos Cotados"));
+    mnuPadrao->setObjectName(QStringLiteral("mnuPadrao"));
+    connect(mnuPadrao, &QAction::triggered, this, Consiste::guarded([this] {
+                if (!pgcPadrao->isPageEnabled(tshProdCotGrid))
+                    return;
+                pgcPadrao->setActivePage(tshProdCotGrid);
+                pgcPadraoChange();
+            }));
+
+    // The include and delete pop-ups of the products page.
+    pmnIncluir = new QMenu(this);
+    pmnIncluir->setObjectName(QStringLiteral("pmnIncluir"));
+    mnuInsForn = pmnIncluir->addAction(tr("&Fornecedor"));
+    mnuInsForn->setObjectName(QStringLiteral("mnuInsForn"));
+    mnuInsRegiao = pmnIncluir->addAction(tr("&Região"));
+    mnuInsRegiao->setObjectName(QStringLiteral("mnuInsRegiao"));
+    pmnExcluir = new QMenu(this);
+    pmnExcluir->setObjectName(QStringLiteral("pmnExcluir"));
+    mnuDelForn = pmnExcluir->addAction(tr("&Fornecedor"));
+    mnuDelForn->setObjectName(QStringLiteral("mnuDelForn"));
+    mnuDelRegiao = pmnExcluir->addAction(tr("&Região"));
+    mnuDelRegiao->setObjectName(QStringLiteral("mnuDelRegiao"));
+    mnuDelProd = pmnExcluir->addAction(tr("&Produto"));
+    mnuDelProd->setObjectName(QStringLiteral("mnuDelProd"));
+
+    // The context menu of the product/brand grid opens only on the products page with no
+    // pending item change.
+    pmnConsul = new QMenu(this);
+    pmnConsul->setObjectName(QStringLiteral("pmnConsul"));
+    mnuConsul = pmnConsul->addAction(tr("&Consultar Planilha de Cotação de Preços"));
+    mnuConsul->setObjectName(QStringLiteral("mnuConsul"));
+    connect(mnuConsul, &QAction::triggered, mnuGridCotaPrecConsul, &QAction::trigger);
+    dbgGridProdMarc->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(dbgGridProdMarc, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        const bool pending = cdsGridProdMarc->active() && cdsGridProdMarc->changeCount() > 0;
+        if (currentPage() != Page::Prod || pending)
+            return;
+        pmnConsul->popup(dbgGridProdMarc->viewport()->mapToGlobal(pos));
+    });
+}
+
+void TfrmGridCotaPrec::wireEvents()
+{
+    cdsColetapr->afterScroll = [this](ClientDataSet &) { cdsColetaprAfterScroll(); };
+    cdsColetapr->beforePost = [this](ClientDataSet &) { cdsColetaprBeforePost(); };
+    cdsColetapr->afterPost = [this](ClientDataSet &) { cdsColetaprAfterPost(); };
+    cdsColetapr->beforeDelete = [this](ClientDataSet &) { cdsColetaprBeforeDelete(); };
+    cdsColetapr->afterDelete = [this](ClientDataSet &) { cdsColetaprAfterDelete(); };
+    // Quotations are created on the server only: a row inserted here is refused silently.
+    cdsColetapr->beforeInsert = [](ClientDataSet &) { Consiste::SilentAbort(); };
+
+    pgcPadrao->onChange = [this] { pgcPadraoChange(); };
+    dbgCotacao->onColEnter = [this] { dbgCotacaoColEnter(); };
+    dbgCotacao->onColExit = [this] { dbgCotacaoColExit(); };
+    dbgCotacao->onEditButtonClick = [this] { dbgCotacaoEditButtonClick(); };
+    dbgCotacao->onKeyDown = [this](int &key, Qt::KeyboardModifiers m) { dbgCotacaoKeyDown(key, m); };
+    dbgCotacao->onCellClick = [this](int column) { dbgCotacaoCellClick(column); };
+    dbgCotacao->onDrawColumnCell = [this](DBGridCell &cell) {
+        const QString name = cotacaoPictureName(cell.fieldName, cell.value.toString());
+        if (cell.fieldName == QLatin1String("CDOPERADOR")) {
+            // The buyer's name, except the code while that cell is being edited.
+            const bool editingHere = cdsColetapr->state() == DataSetState::Edit && cell.currentRow
+                                     && cell.column == dbgCotacao->selectedIndex();
+            if (!editingHere)
+                cell.text = cell.fieldText(QStringLiteral("NMOPERADOR"));
+            return;
+        }
+        if (name.isEmpty())
+            return;
+        const QPixmap pix = picture(name);
+        const int y = qMax(0, (cell.rect.height() - pix.height()) / 2);
+        if (cell.fieldName == QLatin1String("IDDISMONTLIS")) {
+            cell.drawText = false;
+            cell.addPicture(pix, QPoint(qMax(0, (cell.rect.width() - pix.width()) / 2), y), transparentColour());
+        } else {
+            cell.addPicture(pix, QPoint(2, y), transparentColour());
+        }
+    };
+    dbgForns->onKeyDown = [this](int &key, Qt::KeyboardModifiers m) { dbgFornsKeyDown(key, m); };
+    dbgForns->onEnter = [this] {
+        // The suppliers grid belongs to the quotation page: the list stays the source.
+        FonteAtual = dtsPadrao;
+    };
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && (now == dbmObsCotPrec || dbmObsCotPrec->isAncestorOf(now)))
+            Consiste::runGuarded([this] { dbmObsCotPrecEnter(); });
+    });
+
+    // The grids of the products page make their source the one the commands follow.
+    for (auto [grid, source] : {std::pair{dbgGridRegiao, dtsGridRegiao},
+                                std::pair{dbgGridFornecedor, dtsGridFornecedor},
+                                std::pair{dbgGridProdMarc, dtsGridProdMarc}}) {
+        DataSource *s = source;
+        grid->onEnter = [this, s] {
+            FonteAtual = s;
+            dbnPadrao->setDataSource(s);
+            Habilita();
+        };
+    }
+    for (DataSource *s : {dtsGridRegiao, dtsGridFornecedor, dtsGridProdMarc, dtsFornCotados})
+        connect(s, &DataSource::stateChanged, this, Consiste::guarded([this] { Habilita(); }));
+}
+
+// --- creation --------------------------------------------------------------------------------
+
 void TfrmGridCotaPrec::FormCreate()
 {
     netGridCotaPrec->open();
     netSuprimentos->open();
+
+    m_firstActivation = true;
+    m_senhaGer = QStringLiteral("N");
+    CacheGridFornecedor = QVariant();
+    CacheGridProdMarc = QVariant();
+    RegistraPosicao = true;
+
+    // Columns the user may not type into carry an odd tag (the key rule reads it).
+    cdsColetapr->fieldByName(QStringLiteral("NRCOLEPRECO"))->setTag(-1);
+    cdsGridRegiao->fieldByName(QStringLiteral("CDREGIAO"))->setTag(1);
+    cdsGridProdMarc->fieldByName(QStringLiteral("NMPRODUTO"))->setTag(1);
+    cdsGridProdMarc->fieldByName(QStringLiteral("NMMARCA"))->setTag(1);
+    cdsGridProdMarc->fieldByName(QStringLiteral("CDARVPROD"))->setEditMask(Corvane::DBPict(0));
+
+    pgcPadrao->setActivePage(tshCotacao);
+    FonteAtual = dtsPadrao;
+    dbnPadrao->setDataSource(dtsPadrao);
+    pgcPadrao->setTabVisible(tshIncCotacao, false);
+
+    if (boConsulta)
+        loadConsultationPacket();
+    Habilita();
 }
 
-QWidget *TfrmGridCotaPrec::frame()
+void TfrmGridCotaPrec::loadConsultationPacket()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        return sub;
-    return this;
+    DataPacket packet;
+    if (isPacket(OlColetaPr))
+        packet = OlColetaPr.value<DataPacket>();
+    else if (!OlColetaPr.isNull())
+        throw DataSetError(tr("O parâmetro de início não é um pacote de cotações."));
+    if (packet.fields().isEmpty())
+        cdsColetapr->createDataSet();
+    else
+        cdsColetapr->setData(packet);
+    cdsColetapr->mergeChangeLog();
 }

@@ -187,6 +187,8 @@ public:
     void sbtConfirmarClick() override;
     void sbtCancelarClick() override;
     void FormKeyDown(int &key, Qt::KeyboardModifiers shift) override;
+    // The base form's state handler, then the enabling rule.
+    void dtsPadraoStateChange() override;
     void sbtFiltroClick();
     void sbtCopiarCotaClick();
 
@@ -241,12 +243,17 @@ private:
     void setUpConnection(NetConnection *connection, const QString &serverName);
 
     // Quotation list (Cli_sup05200_Cotacao.cpp).
+public:
+    // A text of this form's message table.
     QString msg(const QString &key) const;
+private:
     void sendHeaderDelta();
     bool usesSituation() const;        // IDUTISTATCOT = 'S'
     QString paraSupri(const QString &field) const;
-    QString currentSituation() const;
+    QString currentSituation() const;   // IDSITUCOLETA of the current quotation, upper case
     void checkSituationChange();
+    void focusColumn(const QString &fieldName);
+    bool isOperator(const QString &code) const;
     void togglePriceListFlag();
     bool priceListFlagAllowed() const;
     void loadConsultationPacket();

@@ -1,12 +1,26 @@
-// The workspace's activation, deactivation and close: the message hook follows the
-// active workspace, and closing releases everything the workspace holds.
+// The workspace's activation, deactivation and close, and what follows a change of the
+// current quotation or of the page: the message hook follows the active workspace, the
+// first activation reads the central branch and the procurement parameters, and closing
+// releases everything the workspace holds.
 #include "Cli_sup05200.h"
 
 #include "Cli_sup05201.h"
+#include "ClientDataSet.h"
+#include "Consiste.h"
 #include "Corvane.h"
+#include "DBGrid.h"
+#include "DBNavigator.h"
+#include "DataSource.h"
 #include "NetConnection.h"
+#include "PageControl.h"
+#include "Pkg_Sup05200.h"
+#include "ShowAvi.h"
+#include "TADOIBQuery.h"
+#include "TMessages.h"
+#include "UserInterface.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -14,7 +28,38 @@ void TfrmGridCotaPrec::FormActivate()
 {
     m_active = true;
     Corvane::setMsgEventForm([this](QObject *receiver, QEvent *event) { OnMessage(receiver, event); });
+    if (Pkg_Sup05200::screenHeight() == 480)
+        frame()->showMaximized();
     update();
+
+    if (!m_firstActivation)
+        return;
+    // Cleared before the reads: a failure is shown once, not again on every activation.
+    m_firstActivation = false;
+    UltFornecedor.clear();
+    Consiste::runGuarded([this] {
+        qryCentCmp->Close();
+        qryCentCmp->ParamByName(QStringLiteral("P_CDFILIAL")).setAsString(Corvane::FiliProc());
+        qryCentCmp->Open();
+        if (!qryCentCmp->IsEmpty())
+            edtCentCmp->setText(qryCentCmp->FieldByName(QStringLiteral("NMFILIAL_CENTRAL"))->asString());
+
+        {
+            ShowAviGuard avi(window(), ShowAviKind::Receiving, msg(QStringLiteral("Receb_Param")));
+            const QVariant result = netSuprimentos->call(QStringLiteral("GetParaSupri"), {NetArg(centralBranch())});
+            DataPacket packet;
+            Consiste::CheckResultServ(result, true, 0, &packet);
+            cdsParaSupri->setData(packet);
+            cdsParaSupri->setLogChanges(false);
+        }
+        const int just = dbgGridProdMarc->columnIndex(QStringLiteral("DSJUSTOPER"));
+        if (just >= 0)
+            dbgGridProdMarc->setColumnVisible(just, paraSupri(QStringLiteral("IDAUDALTCOT")) != QLatin1String("N"));
+        const int situation = dbgCotacao->columnIndex(QStringLiteral("IDSITUCOLETA"));
+        if (situation >= 0)
+            dbgCotacao->setColumnVisible(situation, paraSupri(QStringLiteral("IDUTISTATCOT")) != QLatin1String("N"));
+    });
+    Habilita();
 }
 
 void TfrmGridCotaPrec::FormDeactivate()
@@ -25,16 +70,77 @@ void TfrmGridCotaPrec::FormDeactivate()
     Corvane::clearMsgEventForm();
 }
 
-void TfrmGridCotaPrec::OnMessage(QObject *receiver, QEvent *event)
+// --- the current quotation -----------------------------------------------------------------
+
+void TfrmGridCotaPrec::cdsColetaprAfterScroll()
 {
-    Q_UNUSED(receiver)
-    Q_UNUSED(event)
+    loadFornCotados();
+    // Whatever the products page held belongs to the previous quotation.
+    CacheGridFornecedor = QVariant();
+    CacheGridProdMarc = QVariant();
+    cdsGridFornecedor->close();
+    cdsGridProdMarc->close();
+    cdsGridRegiao->close();
+    if (pgcPadrao->activePage() == tshProdCotGrid)
+        pgcPadraoChange();
+}
+
+void TfrmGridCotaPrec::loadFornCotados()
+{
+    if (!cdsColetapr->active() || cdsColetapr->isEmpty()) {
+        // No quotation: no suppliers, and no call for an empty key.
+        if (cdsFornCotados->active())
+            cdsFornCotados->emptyDataSet();
+        else
+            cdsFornCotados->createDataSet();
+        return;
+    }
+    DataPacket packet;
+    {
+        ShowAviGuard avi(window(), ShowAviKind::Receiving, msg(QStringLiteral("Receb_Forn")));
+        const QVariant result = netGridCotaPrec->call(
+            QStringLiteral("GetFornCotados"),
+            {NetArg(cdsColetaprField(QStringLiteral("CDFILIAL"))->asString()),
+             NetArg(cdsColetaprField(QStringLiteral("NRCOLEPRECO"))->asString())});
+        Consiste::CheckResultServ(result, true, 0, &packet);
+    }
+    cdsFornCotados->setData(packet);
+}
+
+// --- pages -----------------------------------------------------------------------------------
+
+void TfrmGridCotaPrec::pgcPadraoChange()
+{
+    const Page page = currentPage();
+    switch (page) {
+    case Page::Prod:
+        FonteAtual = dtsGridRegiao;
+        dbnPadrao->setDataSource(dtsGridRegiao);
+        dbgGridRegiao->setFocus();
+        break;
+    case Page::Inc:
+        FonteAtual = nullptr;
+        break;
+    case Page::Cot:
+        FonteAtual = dtsPadrao;
+        dbnPadrao->setDataSource(dtsPadrao);
+        break;
+    }
+    panDatVal->setVisible(page == Page::Prod);
     Habilita();
 }
 
-void TfrmGridCotaPrec::Habilita()
+TfrmGridCotaPrec::Page TfrmGridCotaPrec::currentPage() const
 {
+    QWidget *page = pgcPadrao->activePage();
+    if (page == tshIncCotacao)
+        return Page::Inc;
+    if (page == tshProdCotGrid || page == tshPadrao)
+        return Page::Prod;
+    return Page::Cot;
 }
+
+// --- close -----------------------------------------------------------------------------------
 
 void TfrmGridCotaPrec::FormClose()
 {
@@ -77,6 +183,13 @@ void TfrmGridCotaPrec::bringForward()
     }
 }
 
+QWidget *TfrmGridCotaPrec::frame()
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        return sub;
+    return this;
+}
+
 // Inside an MDI area the form is activated with its child window; the area tells which
 // child window is the active one.
 void TfrmGridCotaPrec::followFrameActivation()
@@ -103,7 +216,7 @@ bool TfrmGridCotaPrec::event(QEvent *event)
 {
     if (event->type() == QEvent::ParentChange)
         followFrameActivation();
-    return QWidget::event(event);
+    return TfrmPadraoGrid::event(event);
 }
 
 void TfrmGridCotaPrec::changeEvent(QEvent *event)
@@ -115,7 +228,7 @@ void TfrmGridCotaPrec::changeEvent(QEvent *event)
         else
             FormDeactivate();
     }
-    QWidget::changeEvent(event);
+    TfrmPadraoGrid::changeEvent(event);
 }
 
 void TfrmGridCotaPrec::closeEvent(QCloseEvent *event)

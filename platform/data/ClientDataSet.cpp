@@ -340,7 +340,15 @@ struct ClientDataSet::Private
     // Digests of string fields by store position, built by the first locate on a field.
     mutable std::unordered_map<int, std::vector<KeySummary>> summaries;
 
-    void dropSummaries() { summaries.clear(); }
+    // Fields searched once without a digest: the second search builds it, so a single
+    // locate after a load costs one plain scan.
+    mutable std::unordered_map<int, int> plainScans;
+
+    void dropSummaries()
+    {
+        summaries.clear();
+        plainScans.clear();
+    }
     KeySummary summaryOf(int id, int slot) const
     {
         const QVariantList &values = store[id].values;
@@ -594,6 +602,8 @@ struct ClientDataSet::Private
                 break;
             }
         }
+        if (filter && !summaries.count(filter->slot) && plainScans[filter->slot]++ == 0)
+            filter = nullptr;
         if (!filter) {
             return view.findRow([&](int id) {
                 const Record &r = store[id];

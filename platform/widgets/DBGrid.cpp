@@ -241,6 +241,8 @@ void DBGrid::applyColumns()
 
 int DBGrid::selectedIndex() const
 {
+    if (m_exitingColumn >= 0)
+        return gridColumn(m_exitingColumn); // the column being left, while onColExit runs
     const QModelIndex current = currentIndex();
     return gridColumn(current.isValid() ? current.column() : m_lastModelColumn);
 }
@@ -396,9 +398,14 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     }
     const int previousColumn = previous.isValid() ? previous.column() : m_lastModelColumn;
     const bool columnMoved = previousColumn >= 0 && current.column() != previousColumn;
-    if (columnMoved && onColExit && !EventGuard::run(onColExit)) {
-        moveTo(previous.isValid() ? previous : m_model->index(current.row(), previousColumn));
-        return;
+    if (columnMoved && onColExit) {
+        m_exitingColumn = previousColumn;
+        const bool left = EventGuard::run(onColExit);
+        m_exitingColumn = -1;
+        if (!left) {
+            moveTo(previous.isValid() ? previous : m_model->index(current.row(), previousColumn));
+            return;
+        }
     }
     m_lastModelColumn = current.column();
     ClientDataSet *ds = dataSet();

@@ -171,6 +171,7 @@ private:
     bool m_commitFailed = false;
     const QKeyEvent *m_routedKey = nullptr; // a key already offered to the form's handlers
     int m_lastModelColumn = -1;
+    int m_exitingColumn = -1;
     QPointer<QWidget> m_editor;
     bool m_focusInside = false;
     bool m_applyingColumns = false;

@@ -33,7 +33,15 @@ void MaskEdit::setText(const QString &value)
     // Qt places each character of a full-length text at its own position, literals
     // included; blanks keep their positions empty.  (An empty text would leave Qt's
     // masked line without positions, and typed characters would be lost.)
-    QLineEdit::setText(m_mask.format(value));
+    const QString shown = m_mask.format(value);
+    QLineEdit::setText(shown);
+    // Typing continues at the first empty position, not after the last one.
+    int cursor = 0;
+    const QList<EditMask::Slot> &positions = m_mask.positions();
+    while (cursor < positions.size()
+           && (positions.at(cursor).kind == EditMask::SlotKind::Literal || shown.at(cursor) != m_mask.blank()))
+        ++cursor;
+    setCursorPosition(cursor < positions.size() ? cursor : int(shown.size()));
 }
 
 QString MaskEdit::maskedText() const

@@ -108,6 +108,7 @@ bool TestServer::createDatabase(QString *error)
                         {kOtherOperator, "Bruno Gerente", "S"},
                         {kInactiveOperator, "Carla Inativa", "N"}};
     try {
+        db.exec(QStringLiteral("INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDTIPFILI) VALUES ('0001', 'Central', 'C')"));
         for (const Row &row : rows) {
             db.exec(QStringLiteral("INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, DSSENHAOPER, IDATIVOOPER) "
                                    "VALUES (:P_CDOPERADOR, :P_NMOPERADOR, :P_DSSENHAOPER, :P_IDATIVOOPER)"),

@@ -10,7 +10,7 @@
 #include <memory>
 
 // A server running in a thread of its own (so a test may block on its sockets) over a
-// fresh SQLite database holding two active operators and an inactive one, with the test
+// fresh SQLite database holding branch 0001, two active operators and an inactive one, with the test
 // object "Test.rdmEcho" registered:
 //   Echo(any) -> the argument
 //   Typed(P_CDFILIAL text, P_QTITENS integer, P_VRPRECO number, P_DTINIVAL date,

@@ -21,6 +21,7 @@ public:
         packet.appendRow({QStringLiteral("002"), QStringLiteral("Feijão"), 0.0});
         packet.appendRow({QStringLiteral("003"), QStringLiteral("Milho"), 7.25});
         ds.setData(packet);
+        ds.fieldByName(QStringLiteral("PRICE"))->setDisplayFormat(QStringLiteral("#,##0.00"));
         source.setDataSet(&ds);
         DBGridColumn code(QStringLiteral("CODE"), QStringLiteral("Código"), 60);
         code.readOnly = true;

@@ -38,12 +38,10 @@ CREATE OR REPLACE FUNCTION INSTR(s text, sub text) RETURNS integer AS $$
     SELECT strpos(s, sub)
 $$ LANGUAGE sql IMMUTABLE;
 
--- PARAM(list): a selection list "_code_code_" as rows, one code each, in a column
--- PARAM.  A value without underscores (a date, a text) is one row holding it whole;
--- a null value is one null row, so a query joining PARAM still returns its rows.
+-- PARAM(value): the package's texts join a parameter as a one-row table and read it
+-- as the column PARAM (INSTR(P_X.PARAM, CDFORNECED) > 0 over a whole "_code_" list,
+-- CAST(P_DTCOL.PARAM AS TIMESTAMP), RPAD(P_VERIF.PARAM, 60, ' ')).  One row holding
+-- the value unchanged, as the embedded engine's PARAM does.
 CREATE OR REPLACE FUNCTION PARAM(list text) RETURNS TABLE (PARAM text) AS $$
-    SELECT list WHERE list IS NULL OR strpos(list, '_') = 0
-    UNION ALL
-    SELECT part FROM unnest(string_to_array(list, '_')) AS part
-     WHERE strpos(list, '_') > 0 AND part <> ''
+    SELECT list
 $$ LANGUAGE sql IMMUTABLE;
