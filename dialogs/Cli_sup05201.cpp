@@ -1,11 +1,644 @@
+// The quotation filter dialog: creation and first load, every opening, the list
+// searches, the coupling of weeks and dates, confirmation, close and saved options.
 #include "Cli_sup05201.h"
+#include "ui_Cli_sup05201.h"
 
-// TO BE REPLACED with the filter dialog: nothing to open or release yet.
+#include "Cli_sup05200.h"
+
+#include "ClientDataSet.h"
+#include "Consiste.h"
+#include "Corvane.h"
+#include "DataPacket.h"
+#include "DataSource.h"
+#include "DateEdit.h"
+#include "FormIcons.h"
+#include "NetConnection.h"
+#include "Pesquisa.h"
+#include "ShowAvi.h"
+#include "SpinEdit.h"
+#include "TADOIBQuery.h"
+#include "TMessages.h"
+
+#include <QColor>
+#include <QFocusEvent>
+#include <QHash>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+
+TfrmFiltroGridCotacao *frmFiltroGridCotacao = nullptr;
+
+namespace {
+
+const QString kMarkAll = QStringLiteral("T");
+const QColor kValidDateColor(Qt::blue);
+
+// Text of the person type of a supplier ("J", "F", "I", "O") from the form's messages.
+QString personTypeText(const TMessages *messages, const QString &type)
+{
+    static const QHash<QString, QString> keys = {
+        {QStringLiteral("J"), QStringLiteral("CGC")},
+        {QStringLiteral("F"), QStringLiteral("CPF")},
+        {QStringLiteral("I"), QStringLiteral("JURIDICA")},
+        {QStringLiteral("O"), QStringLiteral("OUTROS")},
+    };
+    const QString key = keys.value(type.trimmed().toUpper());
+    return key.isEmpty() ? QString() : messages->Msg(key);
+}
+
+QVariant dateArgument(const QDate &date)
+{
+    return date.isValid() ? QVariant(date) : QVariant();
+}
+
+} // namespace
+
+// --- creation ------------------------------------------------------------------------------
+
+TfrmFiltroGridCotacao::TfrmFiltroGridCotacao(QWidget *parent)
+    : TfrmFiltroPadrao(parent)
+    , m_ui(std::make_unique<Ui::TfrmFiltroGridCotacao>())
+{
+    setObjectName(QStringLiteral("frmFiltroGridCotacao"));
+    setWindowTitle(tr("Filtro de Cotação de Preços"));
+    setProperty("screenCode", QStringLiteral("SUP05201"));
+    msgPadrao->load(QStringLiteral("Cli_sup05201"));
+
+    auto *content = new QWidget(panClient);
+    m_ui->setupUi(content);
+    panClientLayout->addWidget(content);
+
+    grbComprador = m_ui->grbComprador;
+    rbtListaComprador = m_ui->rbtListaComprador;
+    rbtTodosComprador = m_ui->rbtTodosComprador;
+    sbtComprador = m_ui->sbtComprador;
+    grbRegiao = m_ui->grbRegiao;
+    rbtListaRegiao = m_ui->rbtListaRegiao;
+    rbtTodosRegiao = m_ui->rbtTodosRegiao;
+    sbtRegiao = m_ui->sbtRegiao;
+    grbValidade = m_ui->grbValidade;
+    depDtInicial = m_ui->depDtInicial;
+    depDtFinal = m_ui->depDtFinal;
+    speInicial = m_ui->speInicial;
+    speFinal = m_ui->speFinal;
+    edtNmSemInicial = m_ui->edtNmSemInicial;
+    edtNmSemFinal = m_ui->edtNmSemFinal;
+    grbFornecedor = m_ui->grbFornecedor;
+    rbtLForn = m_ui->rbtLForn;
+    rbtTForn = m_ui->rbtTForn;
+    sbtForn = m_ui->sbtForn;
+
+    for (QToolButton *search : {sbtComprador, sbtRegiao, sbtForn})
+        search->setIcon(FormIcons::command(QStringLiteral("procurar")));
+    for (DateEdit *date : {depDtInicial, depDtFinal})
+        date->setValidDateColor(kValidDateColor);
+    for (SpinEdit *week : {speInicial, speFinal}) {
+        week->setRange(1, 53);
+        week->setDigits(2);
+        week->setMinimumWidth(week->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 36);
+    }
+    // Wide enough for the longest weekday name ("Quarta-feira").
+    for (QLineEdit *name : {edtNmSemInicial, edtNmSemFinal})
+        name->setMinimumWidth(name->fontMetrics().horizontalAdvance(QStringLiteral("Quarta-feira")) + 16);
+    sbtComprador->setEnabled(rbtListaComprador->isChecked());
+    sbtRegiao->setEnabled(rbtListaRegiao->isChecked());
+    sbtForn->setEnabled(rbtLForn->isChecked());
+
+    createData();
+    wireEvents();
+}
+
+TfrmFiltroGridCotacao::~TfrmFiltroGridCotacao()
+{
+    if (frmFiltroGridCotacao == this)
+        frmFiltroGridCotacao = nullptr;
+}
+
+void TfrmFiltroGridCotacao::createData()
+{
+    cdsDadosFiltro = new ClientDataSet(this);
+    cdsDadosFiltro->setObjectName(QStringLiteral("cdsDadosFiltro"));
+
+    qryComprador = new TADOIBQuery(QStringLiteral("qryComprador"), this);
+    qryComprador->setObjectName(QStringLiteral("qryComprador"));
+    qryRegiao = new TADOIBQuery(QStringLiteral("qryRegiao"), this);
+    qryRegiao->setObjectName(QStringLiteral("qryRegiao"));
+    qryPesqForn = new TADOIBQuery(QStringLiteral("qryPesqForn"), this);
+    qryPesqForn->setObjectName(QStringLiteral("qryPesqForn"));
+
+    dtsComprador = new DataSource(this);
+    dtsComprador->setObjectName(QStringLiteral("dtsComprador"));
+    dtsComprador->setDataSet(qryComprador->dataSet());
+    dtsRegiao = new DataSource(this);
+    dtsRegiao->setObjectName(QStringLiteral("dtsRegiao"));
+    dtsRegiao->setDataSet(qryRegiao->dataSet());
+    dtsPesqForn = new DataSource(this);
+    dtsPesqForn->setObjectName(QStringLiteral("dtsPesqForn"));
+    dtsPesqForn->setDataSet(qryPesqForn->dataSet());
+
+    // The searches show the columns under their captions; each open may rebuild the
+    // fields, so the presentation is set after every open.
+    auto label = [this](ClientDataSet &ds, const QString &field, const QString &key, int width) {
+        if (Field *f = ds.findField(field)) {
+            f->setDisplayLabel(msg(key));
+            f->setDisplayWidth(width);
+        }
+    };
+    qryComprador->dataSet()->afterOpen = [label](ClientDataSet &ds) {
+        label(ds, QStringLiteral("CDOPERADOR"), QStringLiteral("Fld_Codigo"), 12);
+        label(ds, QStringLiteral("NMOPERADOR"), QStringLiteral("Fld_Nome"), 40);
+    };
+    qryRegiao->dataSet()->afterOpen = [label](ClientDataSet &ds) {
+        label(ds, QStringLiteral("CDREGIAO"), QStringLiteral("Fld_Codigo"), 3);
+        label(ds, QStringLiteral("NMREGIAO"), QStringLiteral("Fld_Nome"), 30);
+    };
+    qryPesqForn->dataSet()->afterOpen = [this, label](ClientDataSet &ds) {
+        label(ds, QStringLiteral("IDTPIJURFORN"), QStringLiteral("Fld_Tipo"), 14);
+        label(ds, QStringLiteral("NRINSJURFORN"), QStringLiteral("Fld_Inscricao"), 20);
+        label(ds, QStringLiteral("NMRAZSOCFORN"), QStringLiteral("Fld_RazaoSocial"), 40);
+        label(ds, QStringLiteral("NMFANTFORN"), QStringLiteral("Fld_NomeFantasia"), 40);
+        if (Field *code = ds.findField(QStringLiteral("CDFORNECED")))
+            code->setVisible(false);
+        if (Field *type = ds.findField(QStringLiteral("IDTPIJURFORN"))) {
+            type->onGetText = [this](const Field &f, bool) { return personTypeText(msgPadrao, f.asString()); };
+        }
+        if (Field *number = ds.findField(QStringLiteral("NRINSJURFORN"))) {
+            number->onGetText = [](const Field &f, bool) {
+                const Field *type = f.dataSet()->findField(QStringLiteral("IDTPIJURFORN"));
+                return Consiste::FormataInscricao(f.asString(), type ? type->asString() : QString());
+            };
+        }
+    };
+}
+
+void TfrmFiltroGridCotacao::wireEvents()
+{
+    // A radio button's handler runs whenever it becomes checked, by the user or by the
+    // program (restoring the saved filter, loading options), so the marks and the
+    // search buttons always follow the radio buttons.
+    auto onChecked = [this](QRadioButton *radio, void (TfrmFiltroGridCotacao::*handler)()) {
+        connect(radio, &QRadioButton::toggled, this, [this, handler](bool checked) {
+            if (checked)
+                Consiste::runGuarded([this, handler] { (this->*handler)(); });
+        });
+    };
+    onChecked(rbtListaComprador, &TfrmFiltroGridCotacao::rbtListaCompradorClick);
+    onChecked(rbtTodosComprador, &TfrmFiltroGridCotacao::rbtTodosCompradorClick);
+    onChecked(rbtListaRegiao, &TfrmFiltroGridCotacao::rbtListaRegiaoClick);
+    onChecked(rbtTodosRegiao, &TfrmFiltroGridCotacao::rbtTodosRegiaoClick);
+    onChecked(rbtLForn, &TfrmFiltroGridCotacao::rbtLFornClick);
+    onChecked(rbtTForn, &TfrmFiltroGridCotacao::rbtTFornClick);
+
+    connect(sbtComprador, &QToolButton::clicked, this, Consiste::guarded([this] { sbtCompradorClick(); }));
+    connect(sbtRegiao, &QToolButton::clicked, this, Consiste::guarded([this] { sbtRegiaoClick(); }));
+    connect(sbtForn, &QToolButton::clicked, this, Consiste::guarded([this] { sbtFornClick(); }));
+
+    connect(speInicial, &SpinEdit::changed, this, Consiste::guarded([this] { speInicialChange(); }));
+    connect(speFinal, &SpinEdit::changed, this, Consiste::guarded([this] { speFinalChange(); }));
+    connect(depDtInicial, &DateEdit::changed, this, Consiste::guarded([this] { depDtInicialChange(); }));
+    connect(depDtFinal, &DateEdit::changed, this, Consiste::guarded([this] { depDtFinalChange(); }));
+
+    for (QWidget *w : std::initializer_list<QWidget *>{rbtListaComprador, rbtListaRegiao, rbtLForn, speInicial,
+                                                       speFinal, depDtInicial, depDtFinal})
+        w->installEventFilter(this);
+}
+
+QString TfrmFiltroGridCotacao::msg(const QString &key) const
+{
+    return msgPadrao->Msg(key);
+}
+
+// The central purchasing branch, read from the workspace's query.  The filter first
+// opens before the workspace's first activation has opened it, so it is opened here
+// when needed (the same query and parameter the activation uses).
+QString TfrmFiltroGridCotacao::centralBranch()
+{
+    TADOIBQuery *query = frmGridCotaPrec ? frmGridCotaPrec->qryCentCmp : nullptr;
+    if (!query) {
+        if (!m_qryCentCmp) {
+            m_qryCentCmp = new TADOIBQuery(QStringLiteral("qryCentCmp"), this);
+            m_qryCentCmp->setObjectName(QStringLiteral("qryCentCmp"));
+        }
+        query = m_qryCentCmp;
+    }
+    if (!query->Active()) {
+        query->ParamByName(QStringLiteral("P_CDFILIAL")).setAsString(Corvane::FiliProc());
+        query->Open();
+    }
+    if (query->IsEmpty())
+        return Corvane::FiliProc();
+    return query->FieldByName(QStringLiteral("CDFILIAL"))->asString();
+}
+
+void TfrmFiltroGridCotacao::FormCreate()
+{
+    if (!frmGridCotaPrec || !frmGridCotaPrec->netGridCotaPrec)
+        throw std::runtime_error("the quotation workspace does not exist");
+    {
+        ShowAviGuard avi(frmGridCotaPrec->window(), ShowAviKind::Receiving, msg(QStringLiteral("Get_DadosFiltro")));
+        const QVariant result = frmGridCotaPrec->netGridCotaPrec->call(
+            QStringLiteral("GetDadosFiltro"), {centralBranch(), Corvane::Operador()});
+        DataPacket packet;
+        Consiste::CheckResultServ(result, true, 0, &packet);
+        cdsDadosFiltro->setData(packet);
+    }
+    if (!cdsDadosFiltro->isEmpty()) {
+        cdsDadosFiltro->first();
+        m_filtro.firstDate = cdsDadosFiltro->fieldByName(QStringLiteral("DTINIVALCOL"))->asDate();
+        m_filtro.lastDate = cdsDadosFiltro->fieldByName(QStringLiteral("DTFINVALCOL"))->asDate();
+    }
+
+    // A buyer starts on his own quotations; anyone else on every buyer's.
+    qryComprador->Close();
+    qryComprador->ParamByName(QStringLiteral("P_CDOPERADOR")).setAsString(Corvane::Operador());
+    qryComprador->ParamByName(QStringLiteral("P_TOPERADOR")).setAsString(QString());
+    qryComprador->Open();
+    m_filtro.TCOMPRADOR.listChosen = !qryComprador->IsEmpty();
+    if (m_filtro.TCOMPRADOR.listChosen) {
+        m_filtro.TCOMPRADOR.list = QLatin1Char('_') + Corvane::Operador() + QLatin1Char('_');
+        stTComprador.clear();
+    }
+    qryComprador->Close();
+}
+
+// --- every opening ---------------------------------------------------------------------------
+
+void TfrmFiltroGridCotacao::showEvent(QShowEvent *event)
+{
+    TfrmFiltroPadrao::showEvent(event);
+    Consiste::runGuarded([this] { FormActivate(); });
+}
+
+void TfrmFiltroGridCotacao::FormActivate()
+{
+    update();
+    restoreControls();
+    depDtInicialChange();
+    depDtFinalChange();
+}
+
+void TfrmFiltroGridCotacao::restoreControls()
+{
+    // Checking a radio button runs its handler when the choice changes; the buyer
+    // group's handler also runs when it does not, so its mark and search button follow.
+    rbtListaComprador->setChecked(m_filtro.TCOMPRADOR.listChosen);
+    rbtTodosComprador->setChecked(!m_filtro.TCOMPRADOR.listChosen);
+    if (rbtListaComprador->isChecked())
+        rbtListaCompradorClick();
+    else
+        rbtTodosCompradorClick();
+    rbtListaRegiao->setChecked(m_filtro.TREGIAO.listChosen);
+    rbtTodosRegiao->setChecked(!m_filtro.TREGIAO.listChosen);
+    rbtLForn->setChecked(m_filtro.TFORN.listChosen);
+    rbtTForn->setChecked(!m_filtro.TFORN.listChosen);
+
+    stComprador = m_filtro.TCOMPRADOR.list;
+    stPesqRegiao = m_filtro.TREGIAO.list;
+    stPesqForn = m_filtro.TFORN.list;
+
+    depDtInicial->clear();
+    depDtFinal->clear();
+    depDtInicial->setDate(m_filtro.firstDate);
+    depDtFinal->setDate(m_filtro.lastDate);
+}
+
+// --- choices and searches ------------------------------------------------------------------
+
+void TfrmFiltroGridCotacao::rbtListaCompradorClick()
+{
+    stTComprador.clear();
+    sbtComprador->setEnabled(true);
+}
+
+void TfrmFiltroGridCotacao::rbtTodosCompradorClick()
+{
+    stTComprador = kMarkAll;
+    stComprador.clear();
+    sbtComprador->setEnabled(false);
+}
+
+void TfrmFiltroGridCotacao::rbtListaRegiaoClick()
+{
+    stTRegiao.clear();
+    sbtRegiao->setEnabled(true);
+}
+
+void TfrmFiltroGridCotacao::rbtTodosRegiaoClick()
+{
+    stTRegiao = kMarkAll;
+    stPesqRegiao.clear();
+    sbtRegiao->setEnabled(false);
+}
+
+void TfrmFiltroGridCotacao::rbtLFornClick()
+{
+    stTForn.clear();
+    sbtForn->setEnabled(true);
+}
+
+void TfrmFiltroGridCotacao::rbtTFornClick()
+{
+    stTForn = kMarkAll;
+    stPesqForn.clear();
+    sbtForn->setEnabled(false);
+}
+
+void TfrmFiltroGridCotacao::sbtCompradorClick()
+{
+    qryComprador->Close();
+    qryComprador->ParamByName(QStringLiteral("P_CDOPERADOR")).setAsString(Corvane::Operador());
+    qryComprador->ParamByName(QStringLiteral("P_TOPERADOR")).setAsString(kMarkAll);
+    qryComprador->Open();
+    if (qryComprador->IsEmpty())
+        fail(rbtListaComprador, QStringLiteral("Comp_N_Found"));
+    Pesqlista::PesquisaLista(dtsComprador, QStringLiteral("CDOPERADOR"), msg(QStringLiteral("Comprador")), false,
+                             stComprador);
+}
+
+void TfrmFiltroGridCotacao::sbtRegiaoClick()
+{
+    qryRegiao->Close();
+    qryRegiao->Open();
+    if (qryRegiao->IsEmpty())
+        fail(rbtListaRegiao, QStringLiteral("Reg_N_Found"));
+    Pesqlista::PesquisaLista(dtsRegiao, QStringLiteral("CDREGIAO"), msg(QStringLiteral("Regiao")), false,
+                             stPesqRegiao);
+}
+
+void TfrmFiltroGridCotacao::sbtFornClick()
+{
+    qryPesqForn->Close();
+    qryPesqForn->Open();
+    Pesqlista::PesquisaLista(dtsPesqForn, QStringLiteral("CDFORNECED"),
+                             msg(QStringLiteral("Forn")) + QLatin1Char('|') + msg(QStringLiteral("Forn_N_Found")),
+                             false, stPesqForn);
+}
+
+// --- weeks and dates ---------------------------------------------------------------------------
+
+TfrmFiltroGridCotacao::PeriodSide TfrmFiltroGridCotacao::initialSide() const
+{
+    return {depDtInicial, speInicial, edtNmSemInicial, QLatin1Char('I')};
+}
+
+TfrmFiltroGridCotacao::PeriodSide TfrmFiltroGridCotacao::finalSide() const
+{
+    return {depDtFinal, speFinal, edtNmSemFinal, QLatin1Char('F')};
+}
+
+void TfrmFiltroGridCotacao::speInicialChange() { weekChanged(initialSide()); }
+void TfrmFiltroGridCotacao::speFinalChange() { weekChanged(finalSide()); }
+void TfrmFiltroGridCotacao::depDtInicialChange() { dateChanged(initialSide()); }
+void TfrmFiltroGridCotacao::depDtFinalChange() { dateChanged(finalSide()); }
+void TfrmFiltroGridCotacao::depDtInicialExit() { dateLeft(initialSide()); }
+void TfrmFiltroGridCotacao::depDtFinalExit() { dateLeft(finalSide()); }
+
+// A week typed in the spin puts the first (or last) day of that week of the date's
+// year (today's when no date is typed) into the date edit.
+void TfrmFiltroGridCotacao::weekChanged(const PeriodSide &side)
+{
+    if (m_settingWeek || !side.week->hasFocus())
+        return;
+    if (side.week->isEmpty()) {
+        side.date->clear();
+        return;
+    }
+    const int year = side.date->isValidDate() ? side.date->date().year() : QDate::currentDate().year();
+    int week = side.week->text().trimmed().toInt();
+    // "0" is the start of a week being typed ("05"): no week yet, the date stays.
+    if (week < 1)
+        return;
+    if (week > 53)
+        week = 53;
+    // A year without a week 53 ends with week 52.
+    if (week == 53 && Consiste::SemanasAno(year) < 53)
+        week = 52;
+    if (week != side.week->text().trimmed().toInt()) {
+        m_settingWeek = true;
+        side.week->setValue(week);
+        m_settingWeek = false;
+    }
+    side.date->setDate(Consiste::DataSemana(week, side.kind, year));
+}
+
+// The weekday name follows the date; the week follows it too, except while the date is
+// being typed (then the week is cleared) or while the week itself is being typed.
+void TfrmFiltroGridCotacao::dateChanged(const PeriodSide &side)
+{
+    const QDate date = side.date->date();
+    side.dayName->setText(Consiste::NomeSemana(date));
+    if (m_settingWeek)
+        return;
+    m_settingWeek = true;
+    if (side.date->hasFocus() || !date.isValid())
+        side.week->clear();
+    else if (!side.week->hasFocus())
+        side.week->setValue(Consiste::NumeroSemana(date));
+    m_settingWeek = false;
+}
+
+void TfrmFiltroGridCotacao::dateLeft(const PeriodSide &side)
+{
+    validateDate(side.date);
+    if (!side.date->isEmpty()) {
+        m_settingWeek = true;
+        side.week->setValue(Consiste::NumeroSemana(side.date->date()));
+        m_settingWeek = false;
+    }
+}
+
+void TfrmFiltroGridCotacao::validateDate(DateEdit *date)
+{
+    if (date->isAcceptable())
+        return;
+    date->setFocus();
+    Consiste::MensErro(msg(QStringLiteral("Data_Invalida")).arg(date->displayText()));
+}
+
+bool TfrmFiltroGridCotacao::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F9 && key->modifiers() == Qt::NoModifier) {
+            // F9 on a group's "Lista" opens that group's search.
+            QToolButton *search = watched == rbtListaComprador ? sbtComprador
+                                  : watched == rbtListaRegiao  ? sbtRegiao
+                                  : watched == rbtLForn        ? sbtForn
+                                                               : nullptr;
+            if (search) {
+                if (search->isEnabled())
+                    search->click();
+                return true;
+            }
+        }
+        if (key->key() == Qt::Key_Minus && (watched == speInicial || watched == speFinal))
+            return true;
+    } else if (event->type() == QEvent::FocusOut && (watched == depDtInicial || watched == depDtFinal)) {
+        // Leaving the date for another control of the dialog; a window switch (a message
+        // box, another application) is no leaving.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (!m_validatingDate && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            m_validatingDate = true;
+            Consiste::runGuarded([this, watched] {
+                if (watched == depDtInicial)
+                    depDtInicialExit();
+                else
+                    depDtFinalExit();
+            });
+            m_validatingDate = false;
+        }
+    }
+    return TfrmFiltroPadrao::eventFilter(watched, event);
+}
+
+// --- confirmation ------------------------------------------------------------------------------
+
+void TfrmFiltroGridCotacao::fail(QWidget *control, const QString &key)
+{
+    if (control && control->isEnabled())
+        control->setFocus();
+    Consiste::MensErro(msg(key));
+}
+
+void TfrmFiltroGridCotacao::checkFilter()
+{
+    validateDate(depDtInicial);
+    validateDate(depDtFinal);
+    if (rbtListaComprador->isChecked() && Consiste::EmptyString(stComprador))
+        fail(rbtListaComprador, QStringLiteral("Comp_N_Inf"));
+    if (rbtListaRegiao->isChecked() && Consiste::EmptyString(stPesqRegiao))
+        fail(rbtListaRegiao, QStringLiteral("Reg_N_Inf"));
+    if (rbtLForn->isChecked() && Consiste::EmptyString(stPesqForn))
+        fail(rbtLForn, QStringLiteral("Forn_N_Inf"));
+    const bool hasFirst = !depDtInicial->isEmpty();
+    const bool hasLast = !depDtFinal->isEmpty();
+    if (!hasFirst && hasLast)
+        fail(depDtInicial, QStringLiteral("DtIni_N_Inf"));
+    if (!hasLast && hasFirst)
+        fail(depDtFinal, QStringLiteral("DtFin_N_Inf"));
+    if (hasFirst && hasLast && depDtFinal->date() < depDtInicial->date())
+        fail(depDtInicial, QStringLiteral("DtIniFin_Inv"));
+}
+
+void TfrmFiltroGridCotacao::sbtConfirmaClick()
+{
+    TfrmFiltroPadrao::sbtConfirmaClick();
+    checkFilter();
+    stTData = depDtInicial->isEmpty() && depDtFinal->isEmpty() ? kMarkAll : QString();
+    depDtInicialChange();
+    depDtFinalChange();
+    saveControls();
+    loadQuotations();
+    accept();
+}
+
+void TfrmFiltroGridCotacao::saveControls()
+{
+    m_filtro.TCOMPRADOR = {rbtListaComprador->isChecked(), stComprador};
+    m_filtro.TREGIAO = {rbtListaRegiao->isChecked(), stPesqRegiao};
+    m_filtro.firstDate = depDtInicial->date();
+    m_filtro.lastDate = depDtFinal->date();
+    m_filtro.TFORN = {rbtLForn->isChecked(), stPesqForn};
+}
+
+// GetColetaPr into the workspace's quotation list.  The lists and marks travel by
+// reference: what the server sends back becomes the filter's values.
+void TfrmFiltroGridCotacao::loadQuotations()
+{
+    TfrmGridCotaPrec *workspace = frmGridCotaPrec;
+    if (!workspace || !workspace->netGridCotaPrec || !workspace->cdsColetapr)
+        throw std::runtime_error("the quotation workspace does not exist");
+    const QString branch = centralBranch();
+    QVariant buyers(stComprador), allBuyers(stTComprador), allDates(stTData);
+    QVariant suppliers(stPesqForn), allSuppliers(stTForn), regions(stPesqRegiao), allRegions(stTRegiao);
+
+    ShowAviGuard avi(workspace->window(), ShowAviKind::Receiving, msg(QStringLiteral("Get_FilCota")));
+    const QVariant result = workspace->netGridCotaPrec->call(
+        QStringLiteral("GetColetaPr"),
+        {branch, NetArg::ref(buyers), NetArg::ref(allBuyers), dateArgument(depDtInicial->date()),
+         dateArgument(depDtFinal->date()), NetArg::ref(allDates), NetArg::ref(suppliers), NetArg::ref(allSuppliers),
+         NetArg::ref(regions), NetArg::ref(allRegions)});
+    stComprador = buyers.toString();
+    stTComprador = allBuyers.toString();
+    stTData = allDates.toString();
+    stPesqForn = suppliers.toString();
+    stTForn = allSuppliers.toString();
+    stPesqRegiao = regions.toString();
+    stTRegiao = allRegions.toString();
+
+    DataPacket packet;
+    Consiste::CheckResultServ(result, true, 0, &packet);
+    workspace->cdsColetapr->setData(packet);
+}
+
+// --- close -------------------------------------------------------------------------------------
+
+void TfrmFiltroGridCotacao::done(int result)
+{
+    TfrmFiltroPadrao::done(result); // hides the dialog, which is kept for the next opening
+    Consiste::runGuarded([this] { FormClose(); });
+}
+
+void TfrmFiltroGridCotacao::FormClose()
+{
+    TfrmGridCotaPrec *workspace = frmGridCotaPrec;
+    if (!workspace)
+        return;
+    // The workspace always works on an open list, empty when nothing was loaded yet.
+    if (workspace->cdsColetapr && !workspace->cdsColetapr->active()
+        && !workspace->cdsColetapr->fieldDefs().isEmpty()) {
+        workspace->cdsColetapr->createDataSet();
+        if (workspace->cdsFornCotados && !workspace->cdsFornCotados->active()
+            && !workspace->cdsFornCotados->fieldDefs().isEmpty())
+            workspace->cdsFornCotados->createDataSet();
+    }
+    workspace->Habilita();
+}
+
+// --- saved options -----------------------------------------------------------------------------
+
+void TfrmFiltroGridCotacao::btfSaveOpcClick()
+{
+    saveOption(QStringLiteral("stComprador"), stComprador);
+    saveOption(QStringLiteral("stPesqRegiao"), stPesqRegiao);
+    saveOption(QStringLiteral("stPesqForn"), stPesqForn);
+    TfrmFiltroPadrao::btfSaveOpcClick();
+}
+
+void TfrmFiltroGridCotacao::btfLoadOpcClick()
+{
+    TfrmFiltroPadrao::btfLoadOpcClick();
+    stComprador = loadOption(QStringLiteral("stComprador"), stComprador).toString();
+    stPesqRegiao = loadOption(QStringLiteral("stPesqRegiao"), stPesqRegiao).toString();
+    stPesqForn = loadOption(QStringLiteral("stPesqForn"), stPesqForn).toString();
+}
+
+// --- creation procedure --------------------------------------------------------------------------
 
 void CriaFiltroGridCotacao()
 {
+    if (!frmFiltroGridCotacao) {
+        QWidget *owner = Corvane::mainWindow();
+        if (!owner)
+            owner = frmGridCotaPrec;
+        frmFiltroGridCotacao = new TfrmFiltroGridCotacao(owner);
+        frmFiltroGridCotacao->FormCreate();
+    }
+    frmFiltroGridCotacao->exec();
 }
 
 void releaseFiltroGridCotacao()
 {
+    TfrmFiltroGridCotacao *dialog = frmFiltroGridCotacao;
+    frmFiltroGridCotacao = nullptr;
+    if (!dialog)
+        return;
+    if (dialog->isVisible()) {
+        // Closed from inside its own modal loop: freed once the loop has returned.
+        dialog->hide();
+        dialog->deleteLater();
+    } else {
+        delete dialog;
+    }
 }

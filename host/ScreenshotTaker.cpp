@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPainter>
+#include <QThread>
 #include <QWidget>
 #include <QtDebug>
 
@@ -11,6 +12,7 @@ namespace {
 constexpr int PollMs = 200;
 constexpr int SettledPolls = 3;      // ready for this many polls in a row
 constexpr int GiveUpMs = 30000;      // take the picture anyway after this long
+constexpr int FinishPollMs = 20;
 
 } // namespace
 
@@ -34,12 +36,37 @@ void ScreenshotTaker::start()
     m_timer.start();
 }
 
+// The modal windows shown: each runs an event loop of its own while it waits.
+int ScreenshotTaker::modalWindows()
+{
+    int count = 0;
+    for (const QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->isModal())
+            ++count;
+    }
+    return count;
+}
+
+// Settled means nothing runs but the application's loop and those of the dialogs
+// waiting for the user: no server call is waiting for its answer.
+bool ScreenshotTaker::settled()
+{
+    const int modals = modalWindows();
+    return QThread::currentThread()->loopLevel() <= 1 + modals && (m_ready || modals > 0);
+}
+
 void ScreenshotTaker::poll()
 {
-    if (m_done)
+    if (m_done) {
+        // Told only once the dialogs closed by shoot() have left their loops, so that
+        // ending the program does not cut into one.
+        if (QThread::currentThread()->loopLevel() <= 1 + modalWindows()) {
+            m_timer.stop();
+            emit finished(m_saved);
+        }
         return;
-    const bool waitingForUser = QApplication::activeModalWidget() != nullptr;
-    m_settledPolls = (m_ready || waitingForUser) ? m_settledPolls + 1 : 0;
+    }
+    m_settledPolls = settled() ? m_settledPolls + 1 : 0;
     if (m_settledPolls >= SettledPolls || m_elapsed.elapsed() > GiveUpMs)
         shoot();
 }
@@ -64,7 +91,6 @@ QImage ScreenshotTaker::compose(QWidget *window, QWidget *modal)
 void ScreenshotTaker::shoot()
 {
     m_done = true;
-    m_timer.stop();
     bool saved = false;
     if (m_window) {
         QApplication::processEvents();
@@ -83,5 +109,6 @@ void ScreenshotTaker::shoot()
         else
             modal->close();
     }
-    emit finished(saved);
+    m_saved = saved;
+    m_timer.setInterval(FinishPollMs);
 }

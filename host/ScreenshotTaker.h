@@ -11,7 +11,8 @@ class QWidget;
 // Saves a picture of the main window for scripted runs, once the start-up work is done
 // (or a modal dialog waits for the user) and the window has settled.  A modal dialog
 // open at that moment is drawn over the window where it stands, then closed, so that a
-// dialog opened at start never blocks the run.  Tells finished afterwards.
+// dialog opened at start never blocks the run.  Tells finished afterwards, once no
+// nested event loop but the application's runs any more.
 class ScreenshotTaker : public QObject
 {
     Q_OBJECT
@@ -30,6 +31,8 @@ signals:
     void finished(bool saved);
 
 private:
+    static int modalWindows();
+    bool settled();
     void poll();
     void shoot();
 
@@ -39,5 +42,6 @@ private:
     QElapsedTimer m_elapsed;
     bool m_ready = false;
     bool m_done = false;
+    bool m_saved = false;
     int m_settledPolls = 0;
 };

@@ -14,6 +14,7 @@
 #include "QtUserInterface.h"
 #include "UserInterface.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QTimer>
 
@@ -104,15 +105,14 @@ int main(int argc, char **argv)
         dialog.setLoginInfo(login);
         std::unique_ptr<ScreenshotTaker> loginShot;
         if (!options.screenshot.isEmpty()) {
-            // Nothing was given to log in with: the picture shows the login dialog.
+            // Nothing was given to log in with: the picture shows the login dialog, which
+            // the picture's taking then closes.
             loginShot = std::make_unique<ScreenshotTaker>(&dialog, options.screenshot);
-            QObject::connect(loginShot.get(), &ScreenshotTaker::finished, &app,
-                             [](bool saved) { QCoreApplication::exit(saved ? 0 : 1); });
             loginShot->setReady();
             loginShot->start();
         }
         if (dialog.exec() != QDialog::Accepted)
-            return loginShot ? 0 : 1;
+            return loginShot && QFileInfo::exists(options.screenshot) ? 0 : 1;
         login = dialog.loginInfo();
     }
     saveLogin(login);

@@ -71,6 +71,7 @@ TfrmGridCotaPrec::TfrmGridCotaPrec(QWidget *parent)
     createNavigatorPanels();
     createCommands();
     wireEvents();
+    m_built = true;
     Habilita();
 }
 

@@ -271,6 +271,7 @@ private:
     bool m_situationChanged = false;
     QString m_senhaGer = QStringLiteral("N");
     bool m_inHabilita = false;
+    bool m_built = false; // every component exists (the rule runs from then on)
 };
 
 // The package-level state of the workspace unit.

@@ -83,8 +83,10 @@ void TfrmGridCotaPrec::AtualizaCotacao(const QString &buyer, const QString &s2, 
                                        const QString &s4, const QString &s5, const QDate &firstDate,
                                        const QDate &lastDate)
 {
-    QVariant buyers(buyer), allBuyers(s2), first(firstDate), last(lastDate), allDates(s5),
-        allSuppliers(s4), allRegions(s3);
+    // An invalid date travels as null: the period is open on that side.
+    QVariant buyers(buyer), allBuyers(s2), allDates(s5), allSuppliers(s4), allRegions(s3);
+    QVariant first = firstDate.isValid() ? QVariant(firstDate) : QVariant();
+    QVariant last = lastDate.isValid() ? QVariant(lastDate) : QVariant();
     DataPacket packet;
     {
         ShowAviGuard avi(window(), ShowAviKind::Receiving, msg(QStringLiteral("Get_DadosFiltro")));

@@ -35,7 +35,7 @@ void TfrmGridCotaPrec::dtsPadraoStateChange()
 void TfrmGridCotaPrec::Habilita()
 {
     // Enabling a control sends events that come back through the hook.
-    if (m_inHabilita || m_closed)
+    if (!m_built || m_inHabilita || m_closed)
         return;
     QScopedValueRollback<bool> guard(m_inHabilita, true);
 

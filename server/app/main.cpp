@@ -27,7 +27,7 @@ bool prepareDatabase(const ServerOptions &options, QString *error)
         return false;
     if (options.demoSize.isEmpty())
         return true;
-    QSqlQuery count = db.exec(QStringLiteral("SELECT COUNT(*) FROM OPERADOR"));
+    QSqlQuery count = db.execNamed(QStringLiteral("DemoDataOperators"));
     if (count.next() && count.value(0).toLongLong() > 0) {
         qCInfo(lcServer) << "the database already holds operators; no demo data added";
         return true;

@@ -6,6 +6,13 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+namespace {
+// A client that sends requests without reading the replies is cut off before its queue
+// or its unread replies take the server's memory.
+constexpr qsizetype kMaxPendingRequests = 1000;
+constexpr qint64 kMaxUnreadReplyBytes = qint64(256) << 20;
+} // namespace
+
 ServerConnection::ServerConnection(quint64 id, QTcpSocket *socket, qint64 maxFrame, Server *server)
     : QObject(server), m_id(id), m_socket(socket), m_server(server), m_reader(maxFrame)
 {
@@ -48,6 +55,10 @@ void ServerConnection::readFrames()
             return;
         }
         m_pending.enqueue(message.toMap());
+        if (m_pending.size() > kMaxPendingRequests) {
+            drop(QStringLiteral("more than %1 requests waiting for an answer").arg(kMaxPendingRequests));
+            return;
+        }
     }
     takeNext();
 }
@@ -87,6 +98,10 @@ void ServerConnection::answer(const DispatchOutcome &outcome)
     if (outcome.sessionChanged)
         m_session = outcome.session;
     m_socket->write(FrameReader::encodeFrame(outcome.reply));
+    if (m_socket->bytesToWrite() > kMaxUnreadReplyBytes) {
+        drop(QStringLiteral("the client does not read its replies"));
+        return;
+    }
     if (outcome.closeAfter) {
         qCWarning(lcNet).noquote() << QStringLiteral("connection %1 from %2 refused: a request came before login")
                                           .arg(m_id).arg(m_peer);

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Corvane.h"
+#include "ScriptedUserInterface.h"
+
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A real application server (bin/sup-server, next to the test program) on a fresh SQLite
+// file filled with the small demo data, and a session logged in at it with a scripted
+// user interface installed: what a form test needs to run the forms against the real
+// server and database.
+//
+//   ServerFixture server;
+//   QVERIFY2(server.start(&error), qPrintable(error));       // once per test program
+//   QVERIFY2(server.login(ServerFixture::kBuyer, &error), qPrintable(error));
+//   ... drive the forms; server.ui() holds what they asked
+//   server.stop();                                            // or let the destructor do it
+//
+// Demo operators (password "demo"): COMP01 and COMP02 buyers of branch 0001, COMP03 buyer
+// of central branch 0010, GER01 a manager (not a buyer), AUX01 / AUX02 operators related
+// to a buyer, CONS01 neither buyer nor related.
+class ServerFixture
+{
+public:
+    static constexpr const char *kBuyer = "COMP01";
+    static constexpr const char *kOtherBuyer = "COMP02";
+    static constexpr const char *kNonBuyer = "CONS01";
+    static constexpr const char *kManager = "GER01";
+    static constexpr const char *kPassword = "demo";
+    static constexpr const char *kBranch = "0001";
+
+    ServerFixture();
+    ~ServerFixture();
+    ServerFixture(const ServerFixture &) = delete;
+    ServerFixture &operator=(const ServerFixture &) = delete;
+
+    // Starts the server on a new database file with demo data ("small" or "large") and
+    // waits until it listens.  False with the reason (and the server's output) in error.
+    bool start(QString *error, const QString &demoSize = QStringLiteral("small"));
+    // Closes the session and stops the server (also run by the destructor).
+    void stop();
+    bool running() const;
+
+    // Opens the session of an operator (Corvane::openSession) and installs the scripted
+    // user interface, cleared.  A session already open is closed first.
+    bool login(const QString &operatorCode, QString *error, const QString &branch = QString::fromLatin1(kBranch),
+               const QString &password = QString::fromLatin1(kPassword));
+    void logout();
+    Corvane::LoginInfo loginInfo(const QString &operatorCode, const QString &branch = QString::fromLatin1(kBranch),
+                                 const QString &password = QString::fromLatin1(kPassword)) const;
+
+    ScriptedUserInterface &ui() { return m_ui; }
+    quint16 port() const { return m_port; }
+    QString databasePath() const;
+    // A connection of its own to the demo database, for checks in SQL (opened on first
+    // use; closed with the fixture).
+    QSqlDatabase database();
+    // Runs a query on that connection and returns the first column of its first row
+    // (null when no row; the error text in error when it fails).
+    QVariant scalar(const QString &sql, const QVariantMap &params = {}, QString *error = nullptr);
+
+    // Keeps QSettings (saved options) in a temporary folder for this fixture's life.
+    void useTemporarySettings();
+    // The folder of the fixture's files (database, settings, server log).
+    QString folder() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<QProcess> m_process;
+    QString m_output;
+    quint16 m_port = 0;
+    QString m_connectionName;
+    ScriptedUserInterface m_ui;
+};
