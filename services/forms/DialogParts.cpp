@@ -1,12 +1,37 @@
 #include "DialogParts.h"
 
+#include "Consiste.h"
+#include "EventGuard.h"
 #include "FormIcons.h"
+#include "TMessages.h"
+
+#include <QDialog>
+#include <QVBoxLayout>
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QToolButton>
 
 namespace DialogParts {
+
+DialogFrame frame(QDialog *dialog, const QString &name, const QString &clientName)
+{
+    EventGuard::setRunner(&Consiste::runGuarded);
+    dialog->setObjectName(name);
+    DialogFrame f;
+    f.msgPadrao = new TMessages(dialog);
+    f.msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
+    f.msgMensagensPadroes = new TMessages(QStringLiteral("padrao"), dialog);
+    f.msgMensagensPadroes->setObjectName(QStringLiteral("msgMensagensPadroes"));
+    f.layout = new QVBoxLayout(dialog);
+    f.layout->setContentsMargins(6, 6, 6, 6);
+    f.client = new QWidget(dialog);
+    f.client->setObjectName(clientName);
+    f.clientLayout = new QVBoxLayout(f.client);
+    f.clientLayout->setContentsMargins(0, 0, 0, 0);
+    f.layout->addWidget(f.client, 1);
+    return f;
+}
 
 QFrame *buttonBar(QWidget *parent, const QString &name)
 {

@@ -19,20 +19,12 @@
 TfrmDadosGerRel::TfrmDadosGerRel(QWidget *parent)
     : QDialog(parent)
 {
-    EventGuard::setRunner(&Consiste::runGuarded);
-    setObjectName(QStringLiteral("frmDadosGerRel"));
-    msgPadrao = new TMessages(this);
-    msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
-    msgMensagensPadroes = new TMessages(QStringLiteral("padrao"), this);
-    msgMensagensPadroes->setObjectName(QStringLiteral("msgMensagensPadroes"));
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
-    panParametros = new QWidget(this);
-    panParametros->setObjectName(QStringLiteral("panParametros"));
-    panParametrosLayout = new QVBoxLayout(panParametros);
-    panParametrosLayout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(panParametros, 1);
+    const DialogParts::DialogFrame frame = DialogParts::frame(this, QStringLiteral("frmDadosGerRel"), QStringLiteral("panParametros"));
+    msgPadrao = frame.msgPadrao;
+    msgMensagensPadroes = frame.msgMensagensPadroes;
+    panParametros = frame.client;
+    panParametrosLayout = frame.clientLayout;
+    QVBoxLayout *layout = frame.layout;
 
     panBotoes = DialogParts::buttonBar(this, QStringLiteral("panBotoes"));
     layout->addWidget(panBotoes);

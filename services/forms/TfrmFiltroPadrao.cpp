@@ -43,20 +43,12 @@ QList<QWidget *> optionControls(QWidget *form)
 TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent)
     : QDialog(parent)
 {
-    EventGuard::setRunner(&Consiste::runGuarded);
-    setObjectName(QStringLiteral("frmFiltroPadrao"));
-    msgPadrao = new TMessages(this);
-    msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
-    msgMensagensPadroes = new TMessages(QStringLiteral("padrao"), this);
-    msgMensagensPadroes->setObjectName(QStringLiteral("msgMensagensPadroes"));
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
-    panClient = new QWidget(this);
-    panClient->setObjectName(QStringLiteral("panClient"));
-    panClientLayout = new QVBoxLayout(panClient);
-    panClientLayout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(panClient, 1);
+    const DialogParts::DialogFrame frame = DialogParts::frame(this, QStringLiteral("frmFiltroPadrao"), QStringLiteral("panClient"));
+    msgPadrao = frame.msgPadrao;
+    msgMensagensPadroes = frame.msgMensagensPadroes;
+    panClient = frame.client;
+    panClientLayout = frame.clientLayout;
+    QVBoxLayout *layout = frame.layout;
 
     panBotoes = DialogParts::buttonBar(this, QStringLiteral("panBotoes"));
     layout->addWidget(panBotoes);
