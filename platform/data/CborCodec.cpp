@@ -584,10 +584,20 @@ void write(QCborStreamWriter &w, const QVariant &v)
         w.append(v.toByteArray());
         return;
     case QMetaType::QDate:
+        // An empty date edit gives an invalid date: it travels as null, never as a tag
+        // the other side cannot read.
+        if (!v.toDate().isValid()) {
+            w.appendNull();
+            return;
+        }
         w.append(QCborTag(kTagFullDate));
         w.append(v.toDate().toString(Qt::ISODate));
         return;
     case QMetaType::QDateTime:
+        if (!v.toDateTime().isValid()) {
+            w.appendNull();
+            return;
+        }
         w.append(QCborTag(kTagDateTimeText));
         w.append(dateTimeText(v.toDateTime()));
         return;

@@ -16,6 +16,9 @@
 #include "TMessages.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
@@ -49,6 +52,7 @@ private slots:
     void cancelKeepsListAndReopenShowsLastConfirmed();
     void savedOptionsComeBack();
     void closingWorkspaceRecreatesTheFilter();
+    void captionsFitTheirControls();
 
 private:
     void startWorkspace(const char *operatorCode);
@@ -570,6 +574,33 @@ void tst_FiltroGridCotacao::closingWorkspaceRecreatesTheFilter()
         QVERIFY(f.rbtListaComprador->isChecked());
     });
     QVERIFY(m_server.ui().texts(Kind::ProgressStart).contains(msg(QStringLiteral("Get_DadosFiltro"))));
+}
+
+// --- layout -------------------------------------------------------------------------------------
+
+// No caption is cut: every radio button, label and group title gets the width it asks
+// for.  With SUP_SCREENSHOT_DIR set, the dialog is also saved there as filter.png.
+void tst_FiltroGridCotacao::captionsFitTheirControls()
+{
+    startWorkspace(ServerFixture::kBuyer);
+    openFilter([&](TfrmFiltroGridCotacao &f) {
+        f.rbtListaRegiao->click();
+        m_server.ui().answerListSearch(QStringList{QStringLiteral("001"), QStringLiteral("003")});
+        QTest::mouseClick(f.sbtRegiao, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        for (QRadioButton *radio : f.findChildren<QRadioButton *>())
+            QVERIFY2(radio->width() >= radio->sizeHint().width(), qPrintable(radio->objectName()));
+        for (QLabel *label : f.findChildren<QLabel *>())
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+        for (QLineEdit *name : {f.edtNmSemInicial, f.edtNmSemFinal})
+            QVERIFY(name->width() > name->fontMetrics().horizontalAdvance(QStringLiteral("Quarta-feira")));
+        for (QGroupBox *group : f.findChildren<QGroupBox *>())
+            QVERIFY2(group->width() > group->fontMetrics().horizontalAdvance(group->title()) + 16,
+                     qPrintable(group->objectName()));
+        const QString folder = qEnvironmentVariable("SUP_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            QVERIFY(f.grab().save(QDir(folder).filePath(QStringLiteral("filter.png"))));
+    });
 }
 
 QTEST_MAIN(tst_FiltroGridCotacao)

@@ -59,6 +59,7 @@ private slots:
     void negativeZeroKeepsItsSign();
     void dateTimeKeepsWallClock();
     void dateTimeTextWithOffsetIsNotConverted();
+    void invalidDatesTravelAsNull();
     void packetRoundTrip();
     void deltaRoundTrip();
     void refsMapKeepsIntegerKeys();
@@ -126,6 +127,19 @@ void tst_CborCodec::dateTimeTextWithOffsetIsNotConverted()
     QVERIFY2(CborCodec::decode(bytes, &v, &error), qPrintable(error));
     QCOMPARE(v.toDateTime().date(), QDate(2026, 12, 31));
     QCOMPARE(v.toDateTime().time(), QTime(23, 30));
+}
+
+void tst_CborCodec::invalidDatesTravelAsNull()
+{
+    // An empty date edit yields an invalid date; writing it as a tagged empty text made
+    // the other side refuse the whole frame.
+    QString error;
+    const QVariant date = roundTrip(QVariant(QDate()), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(!date.isValid());
+    const QVariant dateTime = roundTrip(QVariant(QDateTime()), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(!dateTime.isValid());
 }
 
 void tst_CborCodec::packetRoundTrip()
