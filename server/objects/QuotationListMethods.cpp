@@ -91,7 +91,7 @@ QVariant GetColetaPr(CallContext &ctx)
 
 // GetDadosFiltro(central branch, operator): the validity period the filter starts
 // with: that of the operator's latest quotation as a buyer, else the branch's latest,
-// else the current week (Sunday to Saturday).
+// else the current week (Monday to Sunday, the package's week numbering).
 QVariant GetDadosFiltro(CallContext &ctx)
 {
     const QString branch = Arguments::requiredCode(ctx, 0, 4, QStringLiteral("Filial"));
@@ -106,8 +106,8 @@ QVariant GetDadosFiltro(CallContext &ctx)
     }
     if (packet.packet().rowCount() == 0) {
         const QDate today = QDate::currentDate();
-        const QDate sunday = today.addDays(-(today.dayOfWeek() % 7));
-        packet.addRow({sunday, sunday.addDays(6)});
+        const QDate monday = today.addDays(1 - today.dayOfWeek());
+        packet.addRow({monday, monday.addDays(6)});
     }
     return packet.result();
 }

@@ -20,9 +20,10 @@
 
 namespace {
 
-// The generated calendar ends near this Sunday, so the data never depends on the day it
-// was generated.
-const QDate kAnchor(2026, 12, 6);
+// The generated calendar ends near this Monday, so the data never depends on the day it
+// was generated.  Validity weeks run Monday to Sunday (ISO weeks), as the package
+// numbers them.
+const QDate kAnchor(2026, 12, 7);
 
 // A small deterministic generator (xorshift64*): the same seed gives the same data on
 // every platform and library.

@@ -476,7 +476,7 @@ static QVariantList setItemColeArgs(const QVariant &header, const QVariant &item
     return {header, items, QDate(2026, 12, 1), false, kCentral, op("COMP01"), false,
             QStringLiteral("Todas as regiões "), QStringLiteral("Somente esta região "),
             QStringLiteral(" Todos os fornecedores"), QStringLiteral(" Somente este fornecedor"), false, QString(),
-            op("COMP01"), QDate(2026, 12, 6), QDate(2026, 12, 12)};
+            op("COMP01"), QDate(2026, 12, 7), QDate(2026, 12, 13)};
 }
 
 void tst_Methods::setItemColeHeader()
@@ -562,7 +562,7 @@ void tst_Methods::getDadosFiltro()
              Database::toDate(scalar(QStringLiteral("SELECT MAX(DTINIVALCOL) FROM COLETAPR WHERE CDFILIAL = '0001'"))));
     p = packetOf(call(QStringLiteral("GetDadosFiltro"), {QStringLiteral("0002"), op("CONS01")}, op("CONS01")));
     const QDate first = p.value(0, QStringLiteral("DTINIVALCOL")).toDateTime().date();
-    QCOMPARE(first.dayOfWeek(), 7);
+    QCOMPARE(first.dayOfWeek(), 1); // weeks run Monday to Sunday
     QCOMPARE(first.daysTo(p.value(0, QStringLiteral("DTFINVALCOL")).toDateTime().date()), 6);
 }
 
