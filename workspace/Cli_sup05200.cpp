@@ -77,6 +77,12 @@ TfrmGridCotaPrec::TfrmGridCotaPrec(QWidget *parent)
 
 TfrmGridCotaPrec::~TfrmGridCotaPrec()
 {
+    // The datasets and data sources die with this form after its members are gone; none
+    // of their last signals (state changes while closing) may reach the form's handlers.
+    m_built = false;
+    const QList<QObject *> children = findChildren<QObject *>();
+    for (QObject *child : children)
+        QObject::disconnect(child, nullptr, this, nullptr);
     // Destroyed without closing (the host ends with the workspace open): the hook must
     // not outlive the form.
     if (!m_closed && boStCriado && frmGridCotaPrec == this)
@@ -786,9 +792,24 @@ void TfrmGridCotaPrec::loadConsultationPacket()
         packet = OlColetaPr.value<DataPacket>();
     else if (!OlColetaPr.isNull())
         throw DataSetError(tr("O parâmetro de início não é um pacote de cotações."));
-    if (packet.fields().isEmpty())
-        cdsColetapr->createDataSet();
-    else
-        cdsColetapr->setData(packet);
+    // The list keeps its own layout whatever the caller sent: each of its fields is taken
+    // from the packet's field of the same name, a field the packet lacks stays empty and
+    // the packet's other fields are ignored.  A value of the wrong type refuses the packet.
+    const QList<FieldDef> defs = cdsColetapr->fieldDefs();
+    DataPacket shaped(defs);
+    QList<int> source;
+    for (const FieldDef &def : defs)
+        source << packet.fieldIndex(def.name);
+    for (const QVariantList &row : packet.rows()) {
+        QVariantList values;
+        values.reserve(source.size());
+        for (int column : source)
+            values << (column >= 0 && column < row.size() ? row.at(column) : QVariant());
+        shaped.appendRow(std::move(values));
+    }
+    QString why;
+    if (!shaped.normalize(&why))
+        throw DataSetError(tr("O parâmetro de início não tem o formato da lista de cotações: %1").arg(why));
+    cdsColetapr->setData(shaped);
     cdsColetapr->mergeChangeLog();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCborArray>
 #include <QCborMap>
 #include <QCborValue>
 #include <QHostAddress>
@@ -12,7 +13,9 @@
 
 // A stand-in application server for tests of the package and the host: it speaks the
 // framing and the login of the wire, accepts every operator except "RECUSADO" and
-// answers every call with a null result.  It counts logins and the connections open.
+// answers every call with a null result, but for the suppliers of a quotation, which the
+// workspace reads as soon as it shows a quotation: an empty list in the layout it reads.
+// It counts logins and the connections open.
 class FakeLoginServer
 {
 public:
@@ -74,7 +77,8 @@ private:
             }
         } else if (op == QLatin1String("call")) {
             m_objects << request.value(QStringLiteral("object")).toString();
-            reply.insert(QStringLiteral("result"), QCborValue(QCborValue::Null));
+            const bool suppliers = request.value(QStringLiteral("method")).toString() == QLatin1String("GetFornCotados");
+            reply.insert(QStringLiteral("result"), suppliers ? emptySuppliersPacket() : QCborValue(QCborValue::Null));
             reply.insert(QStringLiteral("refs"), QCborMap());
         } else {
             reply.insert(QStringLiteral("ok"), true);
@@ -83,6 +87,26 @@ private:
         QByteArray frame(4, '\0');
         qToBigEndian<quint32>(quint32(body.size()), frame.data());
         socket->write(frame + body);
+    }
+
+    static QCborValue emptySuppliersPacket()
+    {
+        QCborArray fields;
+        const QList<std::pair<const char *, int>> layout = {{"IDTPIJURFORN", 1}, {"NRINSJURFORN", 20},
+                                                            {"NMRAZSOCFORN", 40}, {"NMFANTFORN", 40},
+                                                            {"NRCOLEPRECO", 10}, {"CDFORNECED", 21}};
+        for (const auto &[name, size] : layout) {
+            QCborMap field;
+            field.insert(QStringLiteral("name"), QString::fromLatin1(name));
+            field.insert(QStringLiteral("type"), QStringLiteral("string"));
+            field.insert(QStringLiteral("size"), size);
+            field.insert(QStringLiteral("required"), false);
+            fields.append(field);
+        }
+        QCborMap packet;
+        packet.insert(QStringLiteral("fields"), fields);
+        packet.insert(QStringLiteral("rows"), QCborArray());
+        return QCborValue(QCborTag(27), QCborArray{QStringLiteral("DataPacket"), packet});
     }
 
     QTcpServer m_server;
