@@ -18,7 +18,7 @@ QString HostOptions::usage()
     return QStringLiteral(
         "Usage: sup-host [--server HOST] [--port N] [--branch CODE] [--operator CODE]\n"
         "                [--database sqlite:PATH|postgres:...] [--module SUP05200]\n"
-        "                [--screenshot FILE]\n"
+        "                [--screenshot FILE [--click BUTTON]...]\n"
         "The password is read from the environment variable SUP_PASSWORD.\n");
 }
 
@@ -33,8 +33,9 @@ bool HostOptions::parse(const QStringList &arguments, const QProcessEnvironment 
     const QCommandLineOption databaseOption(QStringLiteral("database"), QString(), QStringLiteral("uri"));
     const QCommandLineOption moduleOption(QStringLiteral("module"), QString(), QStringLiteral("code"));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QString(), QStringLiteral("file"));
+    const QCommandLineOption clickOption(QStringLiteral("click"), QString(), QStringLiteral("button"));
     parser.addOptions({serverOption, portOption, branchOption, operatorOption, databaseOption,
-                       moduleOption, screenshotOption});
+                       moduleOption, screenshotOption, clickOption});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -50,6 +51,7 @@ bool HostOptions::parse(const QStringList &arguments, const QProcessEnvironment 
     database = parser.value(databaseOption);
     module = parser.value(moduleOption).toUpper();
     screenshot = parser.value(screenshotOption);
+    clicks = parser.values(clickOption);
     if (parser.isSet(portOption)) {
         bool ok = false;
         port = parser.value(portOption).toInt(&ok);

@@ -17,6 +17,9 @@ struct HostOptions
     bool passwordGiven = false;
     QString module;        // --module SUP05200: opened at start
     QString screenshot;    // --screenshot FILE: save the main window once settled, then quit
+    // --click NAME (repeatable): before the picture, click the button of that name in the
+    // dialog waiting for the user (e.g. sbtConfirma to confirm the filter at start).
+    QStringList clicks;
 
     // True when every field of the login is known, so no login dialog is needed.
     bool canLogInDirectly() const;

@@ -1,5 +1,6 @@
 #include "ScreenshotTaker.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QPainter>
@@ -57,6 +58,10 @@ bool ScreenshotTaker::settled()
 
 void ScreenshotTaker::poll()
 {
+    // A click's handler may run event loops of its own (a server call); the timer must
+    // not act again from inside them.
+    if (m_clicking)
+        return;
     if (m_done) {
         // Told only once the dialogs closed by shoot() have left their loops, so that
         // ending the program does not cut into one.
@@ -67,8 +72,29 @@ void ScreenshotTaker::poll()
         return;
     }
     m_settledPolls = settled() ? m_settledPolls + 1 : 0;
+    if (m_settledPolls >= SettledPolls && !m_clicks.isEmpty() && clickNext()) {
+        m_settledPolls = 0;
+        return;
+    }
     if (m_settledPolls >= SettledPolls || m_elapsed.elapsed() > GiveUpMs)
         shoot();
+}
+
+bool ScreenshotTaker::clickNext()
+{
+    const QString name = m_clicks.takeFirst();
+    QWidget *scope = QApplication::activeModalWidget();
+    if (!scope)
+        scope = m_window;
+    auto *button = scope ? scope->findChild<QAbstractButton *>(name) : nullptr;
+    if (!button || !button->isEnabled()) {
+        qWarning("no enabled button %s to click before the screenshot", qPrintable(name));
+        return false;
+    }
+    m_clicking = true;
+    button->click();
+    m_clicking = false;
+    return true;
 }
 
 QImage ScreenshotTaker::compose(QWidget *window, QWidget *modal)

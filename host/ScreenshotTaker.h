@@ -22,6 +22,9 @@ public:
 
     // The start-up work is done: the picture may be taken once the window settles.
     void setReady();
+    // Buttons to click, in order, each once the window has settled: a button of that
+    // object name in the dialog waiting for the user (or in the window).
+    void setClicks(const QStringList &buttonNames) { m_clicks = buttonNames; }
     void start();
 
     // The window with the modal dialog (if any) drawn over it.
@@ -35,6 +38,7 @@ private:
     bool settled();
     void poll();
     void shoot();
+    bool clickNext();
 
     QPointer<QWidget> m_window;
     QString m_fileName;
@@ -44,4 +48,6 @@ private:
     bool m_done = false;
     bool m_saved = false;
     int m_settledPolls = 0;
+    QStringList m_clicks;
+    bool m_clicking = false;
 };

@@ -125,6 +125,7 @@ int main(int argc, char **argv)
         std::unique_ptr<ScreenshotTaker> shot;
         if (!options.screenshot.isEmpty()) {
             shot = std::make_unique<ScreenshotTaker>(&window, options.screenshot);
+            shot->setClicks(options.clicks);
             QObject::connect(shot.get(), &ScreenshotTaker::finished, &app,
                              [](bool saved) { QCoreApplication::exit(saved ? 0 : 1); });
             shot->start();
