@@ -70,7 +70,7 @@ bool ServerOptions::parse(const QStringList &arguments, QString *error, bool *he
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("config"), QStringLiteral("Read options from the INI file FILE."), QStringLiteral("FILE")},
-        {QStringLiteral("listen"), QStringLiteral("Listen on address ADDR (default: every address)."), QStringLiteral("ADDR")},
+        {QStringLiteral("listen"), QStringLiteral("Listen on address ADDR (default: 127.0.0.1, loopback only)."), QStringLiteral("ADDR")},
         {QStringLiteral("port"), QStringLiteral("Listen on port N (default 7205; 0: any free port)."), QStringLiteral("N")},
         {QStringLiteral("database"), QStringLiteral("sqlite:PATH, or postgres (with the --pg-* options)."), QStringLiteral("DB")},
         {QStringLiteral("pg-host"), QStringLiteral("PostgreSQL host or socket folder."), QStringLiteral("HOST")},

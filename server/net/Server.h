@@ -17,7 +17,7 @@ class WorkerPool;
 
 struct ServerConfig
 {
-    QHostAddress address = QHostAddress::Any;
+    QHostAddress address = QHostAddress::LocalHost; // loopback unless configured otherwise
     quint16 port = 7205;                 // 0: any free port (tests)
     qint64 maxFrame = FrameReader::kDefaultMaxFrame;
     int workers = 4;

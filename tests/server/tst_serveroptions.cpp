@@ -34,6 +34,8 @@ void tst_ServerOptions::defaults()
     QString error;
     QVERIFY2(options.parse(args({}), &error), qPrintable(error));
     QCOMPARE(options.server.port, ServerOptions::kDefaultPort);
+    // Not reachable from other machines unless the administrator says so.
+    QCOMPARE(options.server.address, QHostAddress(QHostAddress::LocalHost));
     QCOMPARE(options.server.maxFrame, qint64(64 * 1024 * 1024));
     QCOMPARE(options.server.database.engine, DatabaseConfig::Engine::SQLite);
     QVERIFY(options.demoSize.isEmpty());
