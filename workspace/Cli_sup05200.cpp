@@ -384,7 +384,7 @@ void TfrmGridCotaPrec::createPages()
     grbObs = m_ui->grbObs;
     dbmObsCotPrec = m_ui->dbmObsCotPrec;
     m_ui->splCotacao->setStretchFactor(0, 3);
-    m_ui->splCotacao->setStretchFactor(1, 1);
+    m_ui->splCotacao->setStretchFactor(1, 2);
 
     dbgCotacao->setDataSource(dtsPadrao);
     QList<DBGridColumn> cols;
