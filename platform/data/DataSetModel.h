@@ -42,8 +42,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     // Makes a row current in the dataset (posting a pending edit of another row first).
-    // Returns false when the dataset refused (an exception from a before-event is
-    // passed on to the caller).
+    // When the dataset refuses (a before-event or a post that fails), its exception is
+    // passed on to the caller and the current row stays where it was.
     void setCurrentRow(int row);
 
 signals:
