@@ -1405,6 +1405,9 @@ void ClientDataSet::post()
     checkActive();
     if (!d->editing(m_state))
         return;
+    emit updateRecord();
+    if (!d->editing(m_state))
+        return; // a view's write cancelled the edit
     if (beforePost)
         beforePost(*this);
     for (int i = 0; i < d->dataFieldCount; ++i) {

@@ -171,6 +171,9 @@ signals:
     void currentRowChanged(int row);
     // A field of the current record changed while editing.
     void fieldChanged(Field *field);
+    // A post is about to run: views write what their open editors hold into the record
+    // first, so text typed into a cell is never lost when a command posts.
+    void updateRecord();
     // Values or update status of any row may have changed, the rows themselves did not
     // (merge of the change log).
     void valuesChanged();

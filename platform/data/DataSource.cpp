@@ -24,6 +24,7 @@ void DataSource::setDataSet(ClientDataSet *dataSet)
         connect(dataSet, &ClientDataSet::rowChanged, this, recordChanged);
         connect(dataSet, &ClientDataSet::currentRowChanged, this, recordChanged);
         connect(dataSet, &ClientDataSet::valuesChanged, this, recordChanged);
+        connect(dataSet, &ClientDataSet::updateRecord, this, &DataSource::updateData);
         connect(dataSet, &ClientDataSet::fieldChanged, this, [this](Field *field) {
             if (m_enabled)
                 emit dataChanged(field);

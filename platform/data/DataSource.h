@@ -25,6 +25,8 @@ signals:
     void stateChanged(DataSetState state);
     // field == nullptr: the record or the whole data changed.
     void dataChanged(Field *field);
+    // The dataset is about to post: write pending editor contents into the record now.
+    void updateData();
 
 private:
     QPointer<ClientDataSet> m_dataSet;

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -74,6 +75,9 @@ void DBGrid::setDataSource(DataSource *source)
     delete oldSelection;
     delete oldModel;
     connect(m_model, &DataSetModel::currentRowChanged, this, &DBGrid::syncToDataSet);
+    disconnect(m_updateDataConnection);
+    if (source)
+        m_updateDataConnection = connect(source, &DataSource::updateData, this, &DBGrid::updateRecordFromEditor);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         applyColumns();
         syncToDataSet();
@@ -375,6 +379,18 @@ void DBGrid::syncToDataSet()
     moveTo(m_model->index(row, column));
     m_lastModelColumn = column;
     scrollTo(currentIndex());
+}
+
+void DBGrid::updateRecordFromEditor()
+{
+    if (m_updatingRecord || m_syncing || !isEditorOpen() || !m_source || !m_source->dataSet())
+        return;
+    // Only the cell of the record being posted; another row's editor is written when the
+    // grid itself moves off it.
+    if (currentIndex().row() != m_source->dataSet()->currentRow())
+        return;
+    QScopedValueRollback<bool> guard(m_updatingRecord, true);
+    commitData(m_editor);
 }
 
 void DBGrid::commitData(QWidget *editor)

@@ -148,6 +148,9 @@ private:
     bool routeKey(QKeyEvent *event, QChar *replacement);
     void trackFocus(QWidget *old, QWidget *now);
     void syncToDataSet();
+    // Writes the open cell editor's text into the current record before the dataset
+    // posts (a toolbar command does not take the focus from the cell).
+    void updateRecordFromEditor();
     void moveTo(const QModelIndex &index);
     void applyColumns();
     void applyEditTriggers();
@@ -168,6 +171,8 @@ private:
     bool m_readOnly = false;
     QColor m_color;
     bool m_syncing = false;
+    bool m_updatingRecord = false;
+    QMetaObject::Connection m_updateDataConnection;
     bool m_commitFailed = false;
     const QKeyEvent *m_routedKey = nullptr; // a key already offered to the form's handlers
     int m_lastModelColumn = -1;

@@ -64,6 +64,7 @@ class tst_DBGrid : public QObject
 private slots:
     void typingEditsTheRecordAndMovingRowPosts();
     void escapeCancelsTheEdit();
+    void testBugTypedCellTextLostWhenACommandPosts();
     void readOnlyColumnRefusesTyping();
     void columnEventsFireOnColumnChange();
     void refusedColumnExitKeepsTheColumn();
@@ -120,6 +121,33 @@ void tst_DBGrid::escapeCancelsTheEdit()
     f.key(Qt::Key_Escape);
     QCOMPARE(f.ds.state(), DataSetState::Browse);
     QCOMPARE(f.value(0, QStringLiteral("NAME")), QStringLiteral("Arroz"));
+}
+
+// A toolbar command posts while the cell editor still holds what the user typed (a tool
+// button does not take the focus): the text must reach the record, not be dropped.
+void tst_DBGrid::testBugTypedCellTextLostWhenACommandPosts()
+{
+    GridFixture f;
+    QVERIFY(f.ready());
+    f.grid.setSelectedField(QStringLiteral("PRICE"));
+    f.type(QStringLiteral("12,75"));
+    QVERIFY(f.grid.isEditorOpen());
+    f.ds.post();
+    QCOMPARE(f.ds.state(), DataSetState::Browse);
+    QCOMPARE(f.ds.valueAt(0, f.ds.fieldByName(QStringLiteral("PRICE"))->index()).toDouble(), 12.75);
+    QCOMPARE(f.ds.changeCount(), 1);
+
+    // Unreadable text is not written: the post keeps the stored value and the editor
+    // keeps the text for the user to correct.
+    f.grid.setSelectedField(QStringLiteral("PRICE"));
+    f.type(QStringLiteral("abc"));
+    if (f.ds.state() == DataSetState::Edit) {
+        try {
+            f.ds.post();
+        } catch (const DataSetError &) {
+        }
+    }
+    QCOMPARE(f.ds.valueAt(0, f.ds.fieldByName(QStringLiteral("PRICE"))->index()).toDouble(), 12.75);
 }
 
 void tst_DBGrid::readOnlyColumnRefusesTyping()
