@@ -1311,6 +1311,19 @@ void ClientDataSet::edit()
 
 void ClientDataSet::insert()
 {
+    beginNewRecord(false);
+}
+
+void ClientDataSet::append()
+{
+    beginNewRecord(true);
+}
+
+// insert() and append(): a pending record before the current one or at the end, the
+// insert state, onNewRecord (an exception there cancels the new record), then the
+// after-events.
+void ClientDataSet::beginNewRecord(bool atEnd)
+{
     checkActive();
     if (m_readOnly)
         throw DataSetError(tr("Cannot modify a read-only dataset"));
@@ -1319,9 +1332,9 @@ void ClientDataSet::insert()
         beforeInsert(*this);
     if (beforeScroll)
         beforeScroll(*this);
-    const int row = d->cur < 0 ? 0 : d->cur;
+    const int row = atEnd ? int(d->view.size()) : (d->cur < 0 ? 0 : d->cur);
     Record r;
-    if (!d->keys.empty() || d->view.empty()) {
+    if (atEnd || !d->keys.empty() || d->view.empty()) {
         r.order = d->nextOrder++;
     } else {
         double after = d->store[d->view[row]].order;
@@ -1334,49 +1347,9 @@ void ClientDataSet::insert()
         r.order = (before + after) / 2;
     }
     r.state = RowState::Pending;
-    d->returnRow = row;
+    d->returnRow = atEnd ? d->cur : row;
     d->store.push_back(std::move(r));
     d->view.insert(row, int(d->store.size()) - 1);
-    d->cur = row;
-    d->buffer = QVariantList(d->dataFieldCount);
-    d->bof = d->eof = false;
-    setState(DataSetState::Insert);
-    if (!d->disableCount) {
-        emit rowInserted(row);
-        emit currentRowChanged(row);
-    }
-    try {
-        if (onNewRecord)
-            onNewRecord(*this);
-    } catch (...) {
-        d->modified = false;
-        cancel();
-        throw;
-    }
-    d->modified = false;
-    if (afterInsert)
-        afterInsert(*this);
-    if (afterScroll)
-        afterScroll(*this);
-}
-
-void ClientDataSet::append()
-{
-    checkActive();
-    if (m_readOnly)
-        throw DataSetError(tr("Cannot modify a read-only dataset"));
-    checkBrowseMode();
-    if (beforeInsert)
-        beforeInsert(*this);
-    if (beforeScroll)
-        beforeScroll(*this);
-    const int row = int(d->view.size());
-    Record r;
-    r.order = d->nextOrder++;
-    r.state = RowState::Pending;
-    d->returnRow = d->cur;
-    d->store.push_back(std::move(r));
-    d->view.insert(d->view.size(), int(d->store.size()) - 1);
     d->cur = row;
     d->buffer = QVariantList(d->dataFieldCount);
     d->bof = d->eof = false;

@@ -190,6 +190,7 @@ private:
     void checkActive() const;
     void checkBrowseMode();
     void scrollTo(int row);
+    void beginNewRecord(bool atEnd);
     std::unique_ptr<Private> d;
     DataSetState m_state = DataSetState::Inactive;
     bool m_readOnly = false;
