@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QLoggingCategory>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -156,37 +157,64 @@ bool Database::configureSqlite(QString *error)
     return true;
 }
 
-bool Database::migrate(QString *error)
+QStringList Database::migrationFolders() const
 {
-    const QString folder = isPostgres() ? QStringLiteral(":/migrations/postgres")
-                                        : QStringLiteral(":/migrations/sqlite");
-    QDir dir(folder);
-    QStringList files = dir.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
+    return {QStringLiteral(":/migrations/common"),
+            isPostgres() ? QStringLiteral(":/migrations/postgres") : QStringLiteral(":/migrations/sqlite")};
+}
+
+bool Database::findMigrations(const QStringList &folders, QList<Migration> *migrations, QString *error)
+{
     static const QRegularExpression numbered(QStringLiteral("^(\\d{4})_(.+)\\.sql$"));
-    try {
-        exec(ServerText::sql(QStringLiteral("MigrationsCreate"), isPostgres()));
-        for (const QString &file : files) {
+    QMap<int, Migration> byVersion;
+    for (const QString &folder : folders) {
+        const QDir dir(folder);
+        for (const QString &file : dir.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name)) {
             const auto m = numbered.match(file);
             if (!m.hasMatch())
                 continue;
-            const int version = m.captured(1).toInt();
+            const Migration migration{m.captured(1).toInt(), m.captured(2), dir.filePath(file)};
+            const auto taken = byVersion.constFind(migration.version);
+            if (taken != byVersion.constEnd()) {
+                if (error)
+                    *error = QStringLiteral("migrations %1 and %2 both have version %3")
+                                 .arg(taken->path, migration.path).arg(migration.version);
+                return false;
+            }
+            byVersion.insert(migration.version, migration);
+        }
+    }
+    *migrations = byVersion.values();
+    return true;
+}
+
+bool Database::migrate(QString *error, int lastVersion)
+{
+    QList<Migration> migrations;
+    if (!findMigrations(migrationFolders(), &migrations, error))
+        return false;
+    try {
+        exec(ServerText::sql(QStringLiteral("MigrationsCreate"), isPostgres()));
+        for (const Migration &migration : std::as_const(migrations)) {
+            if (migration.version > lastVersion)
+                break;
             bool applied = false;
             transaction([&] {
                 exec(ServerText::sql(QStringLiteral("MigrationsLock"), isPostgres()));
                 QSqlQuery done = exec(ServerText::sql(QStringLiteral("MigrationsApplied"), isPostgres()));
                 while (done.next()) {
-                    if (done.value(0).toInt() == version)
+                    if (done.value(0).toInt() == migration.version)
                         applied = true;
                 }
                 if (applied)
                     return;
-                const QString text = ServerText::resource(dir.filePath(file));
+                const QString text = ServerText::resource(migration.path);
                 QString why;
-                if (!applyMigration(version, m.captured(2), text, &why))
-                    throw ServerError::failure(QStringLiteral("migration %1: %2").arg(file, why));
+                if (!applyMigration(migration.version, migration.name, text, &why))
+                    throw ServerError::failure(QStringLiteral("migration %1: %2").arg(migration.path, why));
             });
             if (!applied)
-                qCInfo(lcStorage) << "applied migration" << file;
+                qCInfo(lcStorage) << "applied migration" << migration.path;
         }
     } catch (const ServerError &e) {
         if (error)

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <limits>
 
 // Where the server's data lives.  Every SQLite / PostgreSQL difference sits in this
 // class; the rest of the server writes portable SQL with named parameters.
@@ -21,6 +22,14 @@ struct DatabaseConfig
     QString name;        // PostgreSQL database name
     QString user;
     QString password;
+};
+
+// One numbered schema migration: a file NNNN_name.sql, version NNNN.
+struct Migration
+{
+    int version = 0;
+    QString name;
+    QString path;
 };
 
 // One connection to the procurement database, owned by one worker thread.
@@ -37,8 +46,18 @@ public:
     bool isPostgres() const { return m_config.engine == DatabaseConfig::Engine::PostgreSQL; }
     QSqlDatabase &sql() { return m_db; }
 
-    // Applies the numbered migrations of this engine that are not applied yet.
-    bool migrate(QString *error);
+    // Applies, in version order, the migrations not applied yet: those both engines
+    // share (migrations/common) merged with this engine's own (migrations/sqlite or
+    // migrations/postgres).  Stops after lastVersion.  Two files with one version are
+    // an error, and nothing is applied.
+    bool migrate(QString *error, int lastVersion = std::numeric_limits<int>::max());
+
+    // The folders migrate() reads for this engine: the common one, then the engine's.
+    QStringList migrationFolders() const;
+
+    // The numbered migrations in folders, merged and sorted by version; false (and
+    // error naming both files) when two of them carry the same version.
+    static bool findMigrations(const QStringList &folders, QList<Migration> *migrations, QString *error);
 
     // Runs fn inside one transaction: committed when fn returns, rolled back when it
     // throws (the exception is passed on).

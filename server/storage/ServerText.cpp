@@ -7,6 +7,13 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+// Outside any namespace, as Q_INIT_RESOURCE requires.  The dispatch's texts are a resource
+// of their own; the objects' texts are registered with the database's resources.
+static void initDispatchTexts()
+{
+    Q_INIT_RESOURCE(dispatch);
+}
+
 namespace {
 
 struct CachedText
@@ -19,6 +26,30 @@ QMutex g_mutex;
 QHash<QString, CachedText> g_cache;       // resource path -> its text
 QHash<QString, QString> g_messages;
 bool g_messagesLoaded = false;
+
+// The message tables, in the order they are searched: the server objects' texts, then
+// the texts of the request dispatch.
+const char *const kMessageTables[] = {":/server/messages.msg", ":/server/dispatch.msg"};
+
+// Adds the "Key|Text" lines of a table.  Inside a table the last line of a key counts; a
+// key an earlier table has keeps that table's text.
+void loadMessages(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QHash<QString, QString> table;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        const int bar = line.indexOf(QLatin1Char('|'));
+        if (bar > 0 && !line.startsWith(QLatin1Char('#')))
+            table.insert(line.left(bar).trimmed(), line.mid(bar + 1).trimmed());
+    }
+    for (auto it = table.constBegin(); it != table.constEnd(); ++it) {
+        if (!g_messages.contains(it.key()))
+            g_messages.insert(it.key(), it.value());
+    }
+}
 
 QString cachedResource(const QString &path, bool *found)
 {
@@ -55,7 +86,7 @@ QString ServerText::sql(const QString &name, bool postgres)
     }
     const QString text = cachedResource(QStringLiteral(":/server/sql/%1.sql").arg(name), &found);
     if (!found)
-        throw ServerError::failure(QStringLiteral("SQL statement %1 is missing").arg(name));
+        throw ServerError::failure(message(QStringLiteral("Sql_N_Encontrado"), {name}));
     return text;
 }
 
@@ -66,15 +97,9 @@ QString ServerText::message(const QString &key, const QStringList &args)
         QMutexLocker lock(&g_mutex);
         if (!g_messagesLoaded) {
             g_messagesLoaded = true;
-            QFile file(QStringLiteral(":/server/messages.msg"));
-            if (file.open(QIODevice::ReadOnly)) {
-                const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-                for (const QString &line : lines) {
-                    const int bar = line.indexOf(QLatin1Char('|'));
-                    if (bar > 0 && !line.startsWith(QLatin1Char('#')))
-                        g_messages.insert(line.left(bar).trimmed(), line.mid(bar + 1).trimmed());
-                }
-            }
+            initDispatchTexts();
+            for (const char *table : kMessageTables)
+                loadMessages(QLatin1String(table));
         }
         text = g_messages.value(key, key);
     }

@@ -5,7 +5,8 @@
 
 // Texts the server keeps as resources: SQL statements (one file per statement, with an
 // optional PostgreSQL variant "<name>.postgres.sql") and the messages it answers with
-// (lines "Key|Text" in :/server/messages.msg).  Loaded once and cached.
+// (lines "Key|Text" in :/server/messages.msg, the server objects' texts, and in
+// :/server/dispatch.msg, the texts of the request dispatch).  Loaded once and cached.
 class ServerText
 {
 public:
