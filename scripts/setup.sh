@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql
+  libqt6svg6
   libqt6opengl6-dev libgl-dev
   libsqlite3-dev libsodium-dev
   libbenchmark-dev

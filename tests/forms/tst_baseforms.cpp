@@ -3,6 +3,7 @@
 #include "DBGrid.h"
 #include "DBGridDelegate.h"
 #include "DBNavigator.h"
+#include "FormIcons.h"
 #include "PageControl.h"
 #include "ScriptedUserInterface.h"
 #include "SpinEdit.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QImageReader>
 #include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -144,6 +146,7 @@ private slots:
     void filterSavesAndLoadsOptions();
     void importExportShowsProgress();
     void reportExportsPdfPages();
+    void commandIconsAreTheResourcePictures();
 
 private:
     ScriptedUserInterface m_ui;
@@ -310,6 +313,57 @@ void tst_BaseForms::reportExportsPdfPages()
     QFile pdf(file);
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.read(5).startsWith("%PDF"));
+}
+
+// Pixels that are fully transparent and pixels that are drawn: a real picture with a real
+// transparent background.
+static bool drawnOnTransparency(const QImage &image)
+{
+    bool clear = false, drawn = false;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int alpha = qAlpha(image.pixel(x, y));
+            clear = clear || alpha == 0;
+            drawn = drawn || alpha == 255;
+        }
+    }
+    return clear && drawn;
+}
+
+void tst_BaseForms::commandIconsAreTheResourcePictures()
+{
+    // The icons are SVG: without Qt's SVG plugins on this platform every button is blank.
+    QVERIFY2(QImageReader::supportedImageFormats().contains("svg"), "Qt's SVG image plugin is missing");
+
+    const QStringList names = {QStringLiteral("incluir"),   QStringLiteral("alterar"),  QStringLiteral("excluir"),
+                               QStringLiteral("procurar"),  QStringLiteral("imprimir"), QStringLiteral("confirmar"),
+                               QStringLiteral("salvar"),    QStringLiteral("abrir"),    QStringLiteral("visualizar"),
+                               QStringLiteral("pdf")};
+    QList<QImage> images;
+    for (const QString &name : names) {
+        const QIcon icon = FormIcons::command(name);
+        QVERIFY2(!icon.isNull(), qPrintable(name));
+        const QImage image = icon.pixmap(QSize(20, 20), 1.0).toImage();
+        QVERIFY2(!image.isNull(), qPrintable(name));
+        QCOMPARE(image.size(), QSize(20, 20));
+        QVERIFY2(drawnOnTransparency(image), qPrintable(name));
+        for (int other = 0; other < images.size(); ++other)
+            QVERIFY2(image != images.at(other), qPrintable(name + QLatin1String(" looks like ") + names.at(other)));
+        images.append(image);
+    }
+
+    // Cancelling shows the delete cross and running the confirmation tick.
+    const auto shown = [](const QString &name) { return FormIcons::command(name).pixmap(QSize(20, 20), 1.0).toImage(); };
+    QCOMPARE(shown(QStringLiteral("cancelar")), images.at(names.indexOf(QStringLiteral("excluir"))));
+    QCOMPARE(shown(QStringLiteral("executar")), images.at(names.indexOf(QStringLiteral("confirmar"))));
+    QVERIFY(FormIcons::command(QStringLiteral("nenhum")).isNull());
+    QVERIFY(FormIcons::command(QString()).isNull());
+
+    // The grid form's buttons carry them at their icon size.
+    GridForm form;
+    auto *include = form.findChild<QToolButton *>(QStringLiteral("sbtIncluir"));
+    QVERIFY(include);
+    QCOMPARE(include->icon().pixmap(include->iconSize(), 1.0).toImage(), images.first());
 }
 
 QTEST_MAIN(tst_BaseForms)
