@@ -29,11 +29,12 @@ struct Fixture
 
 Fixture *g_fixture = nullptr;
 
-QVariant callGetColetaPr(QVariantList args)
+QVariant callGetColetaPr(const QVariantMap &named)
 {
     const MethodDecl *decl = g_fixture->table.find(kGridCotaPrecObject, QStringLiteral("GetColetaPr"));
+    QVariantList args = Protocol::positional(decl->contract, named);
     MethodTable::normalizeArguments(*decl, args);
-    CallContext ctx{g_fixture->session, *g_fixture->db, args};
+    CallContext ctx{g_fixture->session, *g_fixture->db, decl->contract, args};
     return decl->fn(ctx);
 }
 
@@ -41,8 +42,11 @@ void BM_GetColetaPr_All(benchmark::State &state)
 {
     int rows = 0;
     for (auto _ : state) {
-        const QVariant v = callGetColetaPr({QStringLiteral("0001"), QString(), QStringLiteral("T"), QVariant(), QVariant(),
-                                            QStringLiteral("T"), QString(), QStringLiteral("T"), QString(), QStringLiteral("T")});
+        const QVariant v = callGetColetaPr({{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                                            {QStringLiteral("TodosComprador"), QStringLiteral("T")},
+                                            {QStringLiteral("TodasDatas"), QStringLiteral("T")},
+                                            {QStringLiteral("TodosForn"), QStringLiteral("T")},
+                                            {QStringLiteral("TodasRegioes"), QStringLiteral("T")}});
         rows = v.value<DataPacket>().rowCount();
         benchmark::DoNotOptimize(rows);
     }
@@ -54,9 +58,12 @@ void BM_GetColetaPr_BuyerSupplierRegion(benchmark::State &state)
 {
     int rows = 0;
     for (auto _ : state) {
-        const QVariant v = callGetColetaPr({QStringLiteral("0001"), QStringLiteral("_COMP01_"), QString(),
-                                            QDate(2025, 1, 1), QDate(2026, 12, 31), QString(),
-                                            QStringLiteral("_1_2_3_4_5_"), QString(), QStringLiteral("_001_002_003_"), QString()});
+        const QVariant v = callGetColetaPr({{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                                            {QStringLiteral("ListaComprador"), QStringLiteral("_COMP01_")},
+                                            {QStringLiteral("DtInicial"), QDate(2025, 1, 1)},
+                                            {QStringLiteral("DtFinal"), QDate(2026, 12, 31)},
+                                            {QStringLiteral("ListaForn"), QStringLiteral("_1_2_3_4_5_")},
+                                            {QStringLiteral("ListaRegiao"), QStringLiteral("_001_002_003_")}});
         rows = v.value<DataPacket>().rowCount();
         benchmark::DoNotOptimize(rows);
     }

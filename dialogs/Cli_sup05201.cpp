@@ -3,7 +3,6 @@
 #include "Cli_sup05201.h"
 #include "ui_Cli_sup05201.h"
 
-#include "Cli_sup05200.h"
 
 #include "ClientDataSet.h"
 #include "Consiste.h"
@@ -14,6 +13,7 @@
 #include "FormIcons.h"
 #include "NetConnection.h"
 #include "Pesquisa.h"
+#include "QuotationContext.h"
 #include "ShowAvi.h"
 #include "SpinEdit.h"
 #include "TADOIBQuery.h"
@@ -21,7 +21,6 @@
 
 #include <QColor>
 #include <QFocusEvent>
-#include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -37,33 +36,31 @@ const QColor kValidDateColor(Qt::blue);
 // Text of the person type of a supplier ("J", "F", "I", "O") from the form's messages.
 QString personTypeText(const TMessages *messages, const QString &type)
 {
-    static const QHash<QString, QString> keys = {
-        {QStringLiteral("J"), QStringLiteral("CGC")},
-        {QStringLiteral("F"), QStringLiteral("CPF")},
-        {QStringLiteral("I"), QStringLiteral("JURIDICA")},
-        {QStringLiteral("O"), QStringLiteral("OUTROS")},
-    };
-    const QString key = keys.value(type.trimmed().toUpper());
-    return key.isEmpty() ? QString() : messages->Msg(key);
-}
-
-QVariant dateArgument(const QDate &date)
-{
-    return date.isValid() ? QVariant(date) : QVariant();
+    const QString t = type.trimmed().toUpper();
+    if (t == QLatin1String("J"))
+        return messages->Msg(QStringLiteral("CGC"));
+    if (t == QLatin1String("F"))
+        return messages->Msg(QStringLiteral("CPF"));
+    if (t == QLatin1String("I"))
+        return messages->Msg(QStringLiteral("JURIDICA"));
+    if (t == QLatin1String("O"))
+        return messages->Msg(QStringLiteral("OUTROS"));
+    return QString();
 }
 
 } // namespace
 
 // --- creation ------------------------------------------------------------------------------
 
-TfrmFiltroGridCotacao::TfrmFiltroGridCotacao(QWidget *parent)
+TfrmFiltroGridCotacao::TfrmFiltroGridCotacao(QuotationContext &context, QWidget *parent)
     : TfrmFiltroPadrao(parent)
     , m_ui(std::make_unique<Ui::TfrmFiltroGridCotacao>())
+    , m_context(context)
 {
     setObjectName(QStringLiteral("frmFiltroGridCotacao"));
-    setWindowTitle(tr("Filtro de Cotação de Preços"));
     setProperty("screenCode", QStringLiteral("SUP05201"));
     msgPadrao->load(QStringLiteral("Cli_sup05201"));
+    setWindowTitle(msg(QStringLiteral("Titulo")));
 
     auto *content = new QWidget(panClient);
     m_ui->setupUi(content);
@@ -139,25 +136,25 @@ void TfrmFiltroGridCotacao::createData()
 
     // The searches show the columns under their captions; each open may rebuild the
     // fields, so the presentation is set after every open.
-    auto label = [this](ClientDataSet &ds, const QString &field, const QString &key, int width) {
+    auto label = [](ClientDataSet &ds, const QString &field, const QString &text, int width) {
         if (Field *f = ds.findField(field)) {
-            f->setDisplayLabel(msg(key));
+            f->setDisplayLabel(text);
             f->setDisplayWidth(width);
         }
     };
-    qryComprador->dataSet()->afterOpen = [label](ClientDataSet &ds) {
-        label(ds, QStringLiteral("CDOPERADOR"), QStringLiteral("Fld_Codigo"), 12);
-        label(ds, QStringLiteral("NMOPERADOR"), QStringLiteral("Fld_Nome"), 40);
+    qryComprador->dataSet()->afterOpen = [this, label](ClientDataSet &ds) {
+        label(ds, QStringLiteral("CDOPERADOR"), msg(QStringLiteral("Fld_Codigo")), 12);
+        label(ds, QStringLiteral("NMOPERADOR"), msg(QStringLiteral("Fld_Nome")), 40);
     };
-    qryRegiao->dataSet()->afterOpen = [label](ClientDataSet &ds) {
-        label(ds, QStringLiteral("CDREGIAO"), QStringLiteral("Fld_Codigo"), 3);
-        label(ds, QStringLiteral("NMREGIAO"), QStringLiteral("Fld_Nome"), 30);
+    qryRegiao->dataSet()->afterOpen = [this, label](ClientDataSet &ds) {
+        label(ds, QStringLiteral("CDREGIAO"), msg(QStringLiteral("Fld_Codigo")), 3);
+        label(ds, QStringLiteral("NMREGIAO"), msg(QStringLiteral("Fld_Nome")), 30);
     };
     qryPesqForn->dataSet()->afterOpen = [this, label](ClientDataSet &ds) {
-        label(ds, QStringLiteral("IDTPIJURFORN"), QStringLiteral("Fld_Tipo"), 14);
-        label(ds, QStringLiteral("NRINSJURFORN"), QStringLiteral("Fld_Inscricao"), 20);
-        label(ds, QStringLiteral("NMRAZSOCFORN"), QStringLiteral("Fld_RazaoSocial"), 40);
-        label(ds, QStringLiteral("NMFANTFORN"), QStringLiteral("Fld_NomeFantasia"), 40);
+        label(ds, QStringLiteral("IDTPIJURFORN"), msg(QStringLiteral("Fld_Tipo")), 14);
+        label(ds, QStringLiteral("NRINSJURFORN"), msg(QStringLiteral("Fld_Inscricao")), 20);
+        label(ds, QStringLiteral("NMRAZSOCFORN"), msg(QStringLiteral("Fld_RazaoSocial")), 40);
+        label(ds, QStringLiteral("NMFANTFORN"), msg(QStringLiteral("Fld_NomeFantasia")), 40);
         if (Field *code = ds.findField(QStringLiteral("CDFORNECED")))
             code->setVisible(false);
         if (Field *type = ds.findField(QStringLiteral("IDTPIJURFORN"))) {
@@ -209,39 +206,19 @@ QString TfrmFiltroGridCotacao::msg(const QString &key) const
     return msgPadrao->Msg(key);
 }
 
-// The central purchasing branch, read from the workspace's query.  The filter first
-// opens before the workspace's first activation has opened it, so it is opened here
-// when needed (the same query and parameter the activation uses).
+// The central purchasing branch, read by the context on first use: the filter first
+// opens before the workspace's first activation.
 QString TfrmFiltroGridCotacao::centralBranch()
 {
-    TADOIBQuery *query = frmGridCotaPrec ? frmGridCotaPrec->qryCentCmp : nullptr;
-    if (!query) {
-        if (!m_qryCentCmp) {
-            m_qryCentCmp = new TADOIBQuery(QStringLiteral("qryCentCmp"), this);
-            m_qryCentCmp->setObjectName(QStringLiteral("qryCentCmp"));
-        }
-        query = m_qryCentCmp;
-    }
-    if (!query->Active()) {
-        query->ParamByName(QStringLiteral("P_CDFILIAL")).setAsString(Corvane::FiliProc());
-        query->Open();
-    }
-    if (query->IsEmpty())
-        return Corvane::FiliProc();
-    return query->FieldByName(QStringLiteral("CDFILIAL"))->asString();
+    return m_context.centralBranch();
 }
 
 void TfrmFiltroGridCotacao::FormCreate()
 {
-    if (!frmGridCotaPrec || !frmGridCotaPrec->netGridCotaPrec)
-        throw std::runtime_error("the quotation workspace does not exist");
     {
-        ShowAviGuard avi(frmGridCotaPrec->window(), ShowAviKind::Receiving, msg(QStringLiteral("Get_DadosFiltro")));
-        const QVariant result = frmGridCotaPrec->netGridCotaPrec->call(
-            QStringLiteral("GetDadosFiltro"), {centralBranch(), Corvane::Operador()});
-        DataPacket packet;
-        Consiste::CheckResultServ(result, true, 0, &packet);
-        cdsDadosFiltro->setData(packet);
+        ShowAviGuard avi(parentWidget() ? parentWidget()->window() : nullptr, ShowAviKind::Receiving,
+                         msg(QStringLiteral("Get_DadosFiltro")));
+        cdsDadosFiltro->setData(m_context.gridCotaPrec().getDadosFiltro(centralBranch(), Corvane::Operador()));
     }
     if (!cdsDadosFiltro->isEmpty()) {
         cdsDadosFiltro->first();
@@ -546,30 +523,29 @@ void TfrmFiltroGridCotacao::saveControls()
 // reference: what the server sends back becomes the filter's values.
 void TfrmFiltroGridCotacao::loadQuotations()
 {
-    TfrmGridCotaPrec *workspace = frmGridCotaPrec;
-    if (!workspace || !workspace->netGridCotaPrec || !workspace->cdsColetapr)
-        throw std::runtime_error("the quotation workspace does not exist");
-    const QString branch = centralBranch();
-    QVariant buyers(stComprador), allBuyers(stTComprador), allDates(stTData);
-    QVariant suppliers(stPesqForn), allSuppliers(stTForn), regions(stPesqRegiao), allRegions(stTRegiao);
+    ColetaPrFilter filter;
+    filter.branch = centralBranch();
+    filter.buyers = stComprador;
+    filter.allBuyers = stTComprador;
+    filter.firstDate = depDtInicial->date();
+    filter.lastDate = depDtFinal->date();
+    filter.allDates = stTData;
+    filter.suppliers = stPesqForn;
+    filter.allSuppliers = stTForn;
+    filter.regions = stPesqRegiao;
+    filter.allRegions = stTRegiao;
 
-    ShowAviGuard avi(workspace->window(), ShowAviKind::Receiving, msg(QStringLiteral("Get_FilCota")));
-    const QVariant result = workspace->netGridCotaPrec->call(
-        QStringLiteral("GetColetaPr"),
-        {branch, NetArg::ref(buyers), NetArg::ref(allBuyers), dateArgument(depDtInicial->date()),
-         dateArgument(depDtFinal->date()), NetArg::ref(allDates), NetArg::ref(suppliers), NetArg::ref(allSuppliers),
-         NetArg::ref(regions), NetArg::ref(allRegions)});
-    stComprador = buyers.toString();
-    stTComprador = allBuyers.toString();
-    stTData = allDates.toString();
-    stPesqForn = suppliers.toString();
-    stTForn = allSuppliers.toString();
-    stPesqRegiao = regions.toString();
-    stTRegiao = allRegions.toString();
-
-    DataPacket packet;
-    Consiste::CheckResultServ(result, true, 0, &packet);
-    workspace->cdsColetapr->setData(packet);
+    ShowAviGuard avi(parentWidget() ? parentWidget()->window() : nullptr, ShowAviKind::Receiving,
+                     msg(QStringLiteral("Get_FilCota")));
+    m_context.loadQuotations(filter);
+    const ColetaPrFilter &sent = m_context.filter();
+    stComprador = sent.buyers;
+    stTComprador = sent.allBuyers;
+    stTData = sent.allDates;
+    stPesqForn = sent.suppliers;
+    stTForn = sent.allSuppliers;
+    stPesqRegiao = sent.regions;
+    stTRegiao = sent.allRegions;
 }
 
 // --- close -------------------------------------------------------------------------------------
@@ -582,18 +558,15 @@ void TfrmFiltroGridCotacao::done(int result)
 
 void TfrmFiltroGridCotacao::FormClose()
 {
-    TfrmGridCotaPrec *workspace = frmGridCotaPrec;
-    if (!workspace)
-        return;
     // The workspace always works on an open list, empty when nothing was loaded yet.
-    if (workspace->cdsColetapr && !workspace->cdsColetapr->active()
-        && !workspace->cdsColetapr->fieldDefs().isEmpty()) {
-        workspace->cdsColetapr->createDataSet();
-        if (workspace->cdsFornCotados && !workspace->cdsFornCotados->active()
-            && !workspace->cdsFornCotados->fieldDefs().isEmpty())
-            workspace->cdsFornCotados->createDataSet();
+    ClientDataSet *list = m_context.quotations();
+    if (!list->active() && !list->fieldDefs().isEmpty()) {
+        list->createDataSet();
+        ClientDataSet *suppliers = m_context.suppliersQuoted();
+        if (!suppliers->active() && !suppliers->fieldDefs().isEmpty())
+            suppliers->createDataSet();
     }
-    workspace->Habilita();
+    m_context.notifyChanged();
 }
 
 // --- saved options -----------------------------------------------------------------------------
@@ -616,13 +589,13 @@ void TfrmFiltroGridCotacao::btfLoadOpcClick()
 
 // --- creation procedure --------------------------------------------------------------------------
 
-void CriaFiltroGridCotacao()
+void CriaFiltroGridCotacao(QuotationContext &context, QWidget *owner)
 {
     if (!frmFiltroGridCotacao) {
-        QWidget *owner = Corvane::mainWindow();
-        if (!owner)
-            owner = frmGridCotaPrec;
-        frmFiltroGridCotacao = new TfrmFiltroGridCotacao(owner);
+        QWidget *parent = Corvane::mainWindow();
+        if (!parent)
+            parent = owner;
+        frmFiltroGridCotacao = new TfrmFiltroGridCotacao(context, parent);
         frmFiltroGridCotacao->FormCreate();
     }
     frmFiltroGridCotacao->exec();

@@ -8,6 +8,7 @@
 #include <memory>
 
 class ClientDataSet;
+class QuotationContext;
 class DataSource;
 class DateEdit;
 class QGroupBox;
@@ -39,14 +40,14 @@ struct TFILTRO
 
 // The quotation filter "Filtro de Cotação de Preços" (screen code SUP05201): chooses the
 // quotations the workspace lists by buyer, region, validity period and supplier, and
-// loads them into the workspace's cdsColetapr (GetColetaPr).  One instance per
+// loads them into the quotation context's list (GetColetaPr).  One instance per
 // workspace: created by CriaFiltroGridCotacao, reused at every opening, hidden on close.
 class TfrmFiltroGridCotacao : public TfrmFiltroPadrao
 {
     Q_OBJECT
 
 public:
-    explicit TfrmFiltroGridCotacao(QWidget *parent = nullptr);
+    TfrmFiltroGridCotacao(QuotationContext &context, QWidget *parent = nullptr);
     ~TfrmFiltroGridCotacao() override;
 
     // --- controls ------------------------------------------------------------------------
@@ -98,8 +99,8 @@ public:
     void FormCreate();
     // Every opening: the saved filter back into the controls.
     void FormActivate();
-    // Every close: the workspace gets an open (maybe empty) list and recomputes its
-    // enabling rule.
+    // Every close: the context's list is left open (maybe empty) and the context is told,
+    // so the workspace recomputes its enabling rule.
     void FormClose();
 
     // --- handlers --------------------------------------------------------------------------
@@ -156,7 +157,7 @@ private:
     void loadQuotations();
 
     std::unique_ptr<Ui::TfrmFiltroGridCotacao> m_ui;
-    TADOIBQuery *m_qryCentCmp = nullptr; // used while the workspace has none
+    QuotationContext &m_context;
     TFILTRO m_filtro;
     bool m_settingWeek = false;
     bool m_validatingDate = false;
@@ -166,10 +167,11 @@ private:
 // after the workspace closes.
 extern TfrmFiltroGridCotacao *frmFiltroGridCotacao;
 
-// Opens the filter dialog modally, creating it (and loading its filter data) when it
-// does not exist yet; later calls reuse it.  An error while the data loads propagates to
-// the caller; the dialog stays created.
-void CriaFiltroGridCotacao();
+// Opens the filter dialog of a quotation context modally, creating it (and loading its
+// filter data) when it does not exist yet; later calls reuse it.  owner is the window it
+// belongs to when the host has no main window.  An error while the data loads propagates
+// to the caller; the dialog stays created.
+void CriaFiltroGridCotacao(QuotationContext &context, QWidget *owner = nullptr);
 
 // Destroys the kept filter dialog and clears its reference, so that the next opening
 // creates it afresh.

@@ -22,8 +22,8 @@ void openFilterDialog()
 {
     if (s_filterDialogOpener)
         s_filterDialogOpener();
-    else
-        CriaFiltroGridCotacao();
+    else if (frmGridCotaPrec)
+        CriaFiltroGridCotacao(*frmGridCotaPrec->context(), frmGridCotaPrec);
 }
 
 // Makes the new workspace a child window of the host's MDI area; without one (a
@@ -42,6 +42,7 @@ void placeWorkspace(TfrmGridCotaPrec *form)
 void createWorkspace()
 {
     auto *form = new TfrmGridCotaPrec;
+    form->maximizeOnActivation = [] { return Pkg_Sup05200::screenHeight() == 480; };
     frmGridCotaPrec = form;
     try {
         form->FormCreate();

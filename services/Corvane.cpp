@@ -4,6 +4,7 @@
 #include "NetConnection.h"
 #include "SqliteFunctions.h"
 #include "TADOIBQuery.h"
+#include "TMessages.h"
 
 #include <QSqlError>
 
@@ -71,14 +72,14 @@ void openDatabase(const QString &spec)
                 db.setPassword(value);
         }
     } else {
-        throw std::runtime_error(QStringLiteral("Unknown database kind: %1").arg(spec.left(colon)).toStdString());
+        throw std::runtime_error(
+            TMessages::padrao().Msg(QStringLiteral("Db_Tipo_Desconhecido")).arg(spec.left(colon)).toStdString());
     }
     if (!db.open()) {
         const QString error = db.lastError().text();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(kConnectionName);
-        throw std::runtime_error(QStringLiteral("The procurement database could not be opened: %1")
-                                     .arg(error).toStdString());
+        throw std::runtime_error(TMessages::padrao().Msg(QStringLiteral("Db_N_Aberto")).arg(error).toStdString());
     }
     if (db.driverName() == u"QSQLITE")
         registerSqliteFunctions(db);
@@ -170,7 +171,7 @@ void LoadBPL(const QString &module, const QVariantList &params)
 {
     const ModuleLoader &loader = state().loader;
     if (!loader)
-        throw std::runtime_error(QStringLiteral("No module loader: %1 cannot be opened").arg(module).toStdString());
+        throw std::runtime_error(TMessages::padrao().Msg(QStringLiteral("Modulo_N_Disp")).arg(module).toStdString());
     loader(module, params);
 }
 

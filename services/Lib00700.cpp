@@ -4,6 +4,7 @@
 #include "Corvane.h"
 #include "NetConnection.h"
 #include "ShowAvi.h"
+#include "SuprimentosClient.h"
 #include "TMessages.h"
 #include "UserInterface.h"
 
@@ -30,24 +31,33 @@ NetConnection &connection()
 
 } // namespace
 
-bool CriaConfSenha(const QString &operatorCode, const QString &title, const QString &label)
+bool CriaConfSenha(SuprimentosClient &client, const QString &operatorCode, const QString &title,
+                   const QString &label)
 {
     const QString code = Consiste::Ajusta(operatorCode, 12);
     const std::optional<QString> password = ui()->askPassword(code, title, label);
     if (!password)
         return false;
 
-    NetConnection &net = connection();
     bool confirmed = false;
     {
         ShowAviGuard avi(nullptr, ShowAviKind::Storing);
-        if (!net.connected())
-            net.open();
-        confirmed = net.call(QStringLiteral("ConfSenha"), {NetArg(code), NetArg(*password)}).toBool();
+        confirmed = client.confSenha(code, *password);
     }
     if (!confirmed)
         ui()->showError(TMessages::padrao().Msg(QStringLiteral("Senha_Invalida")));
     return confirmed;
+}
+
+bool CriaConfSenha(const QString &operatorCode, const QString &title, const QString &label)
+{
+    NetConnection &net = connection();
+    if (!net.connected()) {
+        ShowAviGuard avi(nullptr, ShowAviKind::Storing);
+        net.open();
+    }
+    SuprimentosClient client(net);
+    return CriaConfSenha(client, operatorCode, title, label);
 }
 
 } // namespace Lib00700

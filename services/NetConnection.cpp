@@ -1,7 +1,11 @@
 #include "NetConnection.h"
 
-#include "CborCodec.h"
+#include "ProtocolContract.h"
 
+#include "CborCodec.h"
+#include "TMessages.h"
+
+#include <QDebug>
 #include <QEventLoop>
 #include <QHash>
 #include <QMutex>
@@ -49,6 +53,23 @@ public:
 private:
     std::function<void(bool)> m_hook;
 };
+
+// Why the connection to the server could not be made, in the words the buyer reads (the
+// standard message table); the socket's own text stays for the rarer failures.
+QString connectFailure(const QTcpSocket *socket, bool settledInTime)
+{
+    const TMessages &texts = TMessages::padrao();
+    if (!settledInTime)
+        return texts.Msg(QStringLiteral("Net_SemResposta"));
+    switch (socket->error()) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return texts.Msg(QStringLiteral("Net_Recusada"));
+    case QAbstractSocket::HostNotFoundError:
+        return texts.Msg(QStringLiteral("Net_HostDesconhecido"));
+    default:
+        return texts.Msg(QStringLiteral("Net_FalhaRede")).arg(socket->errorString());
+    }
+}
 
 } // namespace
 
@@ -218,10 +239,12 @@ void NetConnection::open()
     };
     const bool settledInTime = waitFor(socket, connectTimeout, settled);
     if (!settledInTime || socket->state() != QAbstractSocket::ConnectedState) {
-        const QString reason = settledInTime ? socket->errorString() : QStringLiteral("no answer in time");
+        const QString reason = connectFailure(socket, settledInTime);
+        qWarning().noquote() << "application server" << d->where() << "not reached:"
+                             << (settledInTime ? socket->errorString() : QStringLiteral("no answer in time"));
         close();
         throw NetError(QStringLiteral("network"),
-                       QStringLiteral("The application server at %1 cannot be reached: %2.").arg(d->where(), reason));
+                       TMessages::padrao().Msg(QStringLiteral("Net_Inacessivel")).arg(d->where(), reason));
     }
 
     const quint64 id = d->nextId++;
@@ -237,52 +260,79 @@ void NetConnection::open()
         return d->replies.contains(id) || socket->state() != QAbstractSocket::ConnectedState;
     });
     if (!answered || !d->replies.contains(id)) {
-        const QString reason = !answered ? QStringLiteral("no answer to the login in time")
-                               : !d->protocolError.isEmpty() ? QStringLiteral("unreadable answer (%1)").arg(d->protocolError)
-                                                             : QStringLiteral("the connection was closed during the login");
+        const TMessages &texts = TMessages::padrao();
+        const QString reason = !answered                    ? texts.Msg(QStringLiteral("Net_SemRespostaLogin"))
+                               : !d->protocolError.isEmpty() ? texts.Msg(QStringLiteral("Net_RespIlegivel"))
+                                                             : texts.Msg(QStringLiteral("Net_FechadaLogin"));
+        if (!d->protocolError.isEmpty())
+            qWarning().noquote() << "unreadable login answer from" << d->where() << ":" << d->protocolError;
         close();
-        throw NetError(QStringLiteral("network"),
-                       QStringLiteral("The application server at %1 cannot be reached: %2.").arg(d->where(), reason));
+        throw NetError(QStringLiteral("network"), texts.Msg(QStringLiteral("Net_Inacessivel")).arg(d->where(), reason));
     }
     const QVariantMap reply = d->replies.take(id);
     const QVariantMap error = reply.value(QStringLiteral("error")).toMap();
     if (!error.isEmpty() || !reply.value(QStringLiteral("ok")).toBool()) {
         close();
+        const QString refusal = TMessages::padrao().Msg(QStringLiteral("Net_Login_Recusado"));
         throw NetError(error.value(QStringLiteral("code"), QStringLiteral("auth")).toString(),
-                       error.value(QStringLiteral("message"), QStringLiteral("Login refused.")).toString());
+                       error.value(QStringLiteral("message"), refusal).toString());
     }
     d->loggedIn = true;
 }
 
 QVariant NetConnection::call(const QString &method, const QList<NetArg> &args)
 {
+    QVariantList values;
+    values.reserve(args.size());
+    for (const NetArg &arg : args)
+        values.append(arg.value());
+    IndexMapRefs refs;
+    const QVariant result = send(d->serverName, method, values, &refs);
+    for (auto it = refs.constBegin(); it != refs.constEnd(); ++it) {
+        if (it.key() >= 0 && it.key() < args.size() && args.at(int(it.key())).target())
+            *args.at(int(it.key())).target() = it.value();
+    }
+    return result;
+}
+
+QVariant NetConnection::call(const MethodContract &method, const QVariantMap &args, QVariantMap *refs)
+{
+    const QVariantList values = Protocol::positional(method, args);
+    IndexMapRefs byPosition;
+    const QVariant result = send(method.object, method.name, values, &byPosition);
+    if (refs)
+        *refs = Protocol::namedRefs(method, byPosition);
+    return result;
+}
+
+QVariant NetConnection::send(const QString &object, const QString &method, const QVariantList &values,
+                             IndexMapRefs *refsOut)
+{
     BusyGuard busy(onBusy);
     if (!connected())
         open();
     QTcpSocket *socket = d->socket;
 
-    QVariantList values;
-    values.reserve(args.size());
-    for (const NetArg &arg : args)
-        values.append(arg.value());
     const quint64 id = d->nextId++;
     socket->write(encodeFrame(QVariantMap{
         {QStringLiteral("op"), QStringLiteral("call")},
         {QStringLiteral("id"), id},
-        {QStringLiteral("object"), d->serverName},
+        {QStringLiteral("object"), object},
         {QStringLiteral("method"), method},
         {QStringLiteral("args"), values},
     }));
-
     const bool answered = waitFor(socket, d->timeoutMs, [this, socket, id] {
         return d->replies.contains(id) || d->socket != socket
             || socket->state() != QAbstractSocket::ConnectedState;
     });
     if (!d->replies.contains(id)) {
-        const QString reason = !answered ? QStringLiteral("The application server did not answer %1 in time.").arg(method)
-                               : !d->protocolError.isEmpty()
-                                   ? QStringLiteral("The application server sent an unreadable answer to %1.").arg(method)
-                                   : QStringLiteral("The connection to the application server was lost during %1.").arg(method);
+        const TMessages &texts = TMessages::padrao();
+        const QString reason = (!answered                    ? texts.Msg(QStringLiteral("Net_SemRespostaCall"))
+                                : !d->protocolError.isEmpty() ? texts.Msg(QStringLiteral("Net_RespIlegivelCall"))
+                                                              : texts.Msg(QStringLiteral("Net_PerdidaCall")))
+                                   .arg(method);
+        if (!d->protocolError.isEmpty())
+            qWarning().noquote() << "unreadable answer from" << d->where() << "to" << method << ":" << d->protocolError;
         close();
         throw NetError(QStringLiteral("network"), reason);
     }
@@ -296,12 +346,7 @@ QVariant NetConnection::call(const QString &method, const QList<NetArg> &args)
     }
 
     const QVariant refs = reply.value(QStringLiteral("refs"));
-    if (refs.canConvert<IndexMap>() && refs.metaType() == QMetaType::fromType<IndexMap>()) {
-        const IndexMap map = refs.value<IndexMap>();
-        for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
-            if (it.key() >= 0 && it.key() < args.size() && args.at(int(it.key())).target())
-                *args.at(int(it.key())).target() = it.value();
-        }
-    }
+    if (refsOut && refs.metaType() == QMetaType::fromType<IndexMap>())
+        *refsOut = refs.value<IndexMap>();
     return reply.value(QStringLiteral("result"));
 }

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+using IndexMapRefs = QMap<qint64, QVariant>;
+
 // One argument of a server call: a value, or a reference to a caller's variable that the
 // server may change (its value after the call is written back).
 class NetArg
@@ -40,6 +42,8 @@ struct NetCredentials
 // A socket connection to one named object of the application server.  Calls are
 // synchronous for the caller: they wait in a local event loop that excludes user input,
 // so painting (and the progress animation) goes on.  Every failure raises NetError.
+struct MethodContract;
+
 class NetConnection : public QObject
 {
     Q_OBJECT
@@ -73,6 +77,12 @@ public:
     // arguments (NetArg::ref) receive the values the server sends back.
     QVariant call(const QString &method, const QList<NetArg> &args = {});
 
+    // Calls a method of the protocol contract on its own server object, with the
+    // arguments by name (the contract orders them; a name it does not declare throws
+    // std::invalid_argument, one not given travels as null).  The by-reference values
+    // after the call are written to refs by name.  The typed clients are built on it.
+    QVariant call(const MethodContract &method, const QVariantMap &args, QVariantMap *refs = nullptr);
+
     // Runs before each connect: the place to set host and port from the session.
     std::function<void(NetConnection &)> beforeConnect;
     // Told when a call starts (true) and ends (false), also on failure: the progress
@@ -83,6 +93,8 @@ signals:
     void disconnected();
 
 private:
+    QVariant send(const QString &object, const QString &method, const QVariantList &values, IndexMapRefs *refs);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

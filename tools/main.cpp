@@ -4,6 +4,7 @@
 #include "CallArguments.h"
 #include "DataPacket.h"
 #include "NetConnection.h"
+#include "ProtocolContract.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -60,6 +61,8 @@ int main(int argc, char **argv)
          QStringLiteral("Sup05200.rdmGridCotaPrec")},
         {QStringLiteral("timeout"), QStringLiteral("Seconds to wait for the answer (default 60; 0: no limit)."), QStringLiteral("S"),
          QStringLiteral("60")},
+        {QStringLiteral("describe"), QStringLiteral("Print the method's arguments and result as the protocol contract declares them, "
+                                                    "without calling the server.")},
     });
     parser.addPositionalArgument(QStringLiteral("METHOD"), QStringLiteral("Method to call."));
     parser.addPositionalArgument(QStringLiteral("ARG"), QStringLiteral("Arguments in order."), QStringLiteral("[ARG...]"));
@@ -69,6 +72,17 @@ int main(int argc, char **argv)
     if (positional.isEmpty()) {
         std::fprintf(stderr, "sup-call: no method given (see --help)\n");
         return 2;
+    }
+    const QString object = parser.value(QStringLiteral("object"));
+    const MethodContract *contract = Protocol::find(object, positional.constFirst());
+    if (parser.isSet(QStringLiteral("describe"))) {
+        if (!contract) {
+            std::fprintf(stderr, "sup-call: %s of %s is not in the protocol contract\n",
+                         qPrintable(positional.constFirst()), qPrintable(object));
+            return 2;
+        }
+        printLine(Protocol::referenceBlock(*contract));
+        return 0;
     }
     QList<CallArgument> arguments;
     for (int i = 1; i < positional.size(); ++i) {

@@ -13,6 +13,7 @@
 #include "DataSource.h"
 #include "NetConnection.h"
 #include "PageControl.h"
+#include "QuotationContext.h"
 #include "TADOIBQuery.h"
 #include "TMessages.h"
 #include "ToolButtonAction.h"
@@ -51,19 +52,16 @@ TfrmGridCotaPrec::TfrmGridCotaPrec(QWidget *parent)
     , m_ui(std::make_unique<Ui::TfrmGridCotaPrec>())
 {
     setObjectName(QStringLiteral("frmGridCotaPrec"));
-    setWindowTitle(tr("Planilha de Cotação de Preços"));
     setProperty("screenCode", QStringLiteral("SUP05200"));
     resize(980, 600);
 
     msgPadrao->load(QStringLiteral("Cli_sup05200"));
     msgGridCotaPrec = msgPadrao;
+    setWindowTitle(msg(QStringLiteral("Titulo")));
 
-    netGridCotaPrec = new NetConnection(this);
-    netGridCotaPrec->setObjectName(QStringLiteral("netGridCotaPrec"));
-    setUpConnection(netGridCotaPrec, QStringLiteral("Sup05200.rdmGridCotaPrec"));
-    netSuprimentos = new NetConnection(this);
-    netSuprimentos->setObjectName(QStringLiteral("netSuprimentos"));
-    setUpConnection(netSuprimentos, QStringLiteral("Sup.rdmSuprimentos"));
+    m_context = new QuotationContext(this);
+    netGridCotaPrec = m_context->netGridCotaPrec();
+    netSuprimentos = m_context->netSuprimentos();
 
     createDataSets();
     createQueries();
@@ -96,16 +94,6 @@ TfrmGridCotaPrec::~TfrmGridCotaPrec()
         ds->afterScroll = nullptr;
 }
 
-void TfrmGridCotaPrec::setUpConnection(NetConnection *connection, const QString &serverName)
-{
-    connection->setServerName(serverName);
-    connection->setThrowException(false);
-    connection->beforeConnect = [](NetConnection &net) {
-        net.setHost(Corvane::WebURL());
-        net.setPort(Corvane::WebPort());
-    };
-}
-
 // --- datasets --------------------------------------------------------------------------------
 
 void TfrmGridCotaPrec::createDataSets()
@@ -121,11 +109,13 @@ void TfrmGridCotaPrec::createDataSets()
         s->setDataSet(ds);
         return s;
     };
-    cdsColetapr = dataSet("cdsColetapr");
+    // The datasets the dialogs share live in the context, with the fields of the
+    // packets the server loads into them.
+    cdsColetapr = m_context->quotations();
     dtsPadrao->setDataSet(cdsColetapr);
-    cdsFornCotados = dataSet("cdsFornCotados");
+    cdsFornCotados = m_context->suppliersQuoted();
     dtsFornCotados = source("dtsFornCotados", cdsFornCotados);
-    cdsParaSupri = dataSet("cdsParaSupri");
+    cdsParaSupri = m_context->parameters();
     dtsParaSupri = source("dtsParaSupri", cdsParaSupri);
     cdsGridRegiao = dataSet("cdsGridRegiao");
     dtsGridRegiao = source("dtsGridRegiao", cdsGridRegiao);
@@ -143,21 +133,8 @@ void TfrmGridCotaPrec::createDataSets()
 
 void TfrmGridCotaPrec::createQuotationFields()
 {
-    // In the order the server sends them, so that a load keeps the fields.
-    cdsColetapr->addFieldDef(QStringLiteral("CDFILIAL"), FieldType::String, 4);
-    cdsColetapr->addFieldDef(QStringLiteral("NRCOLEPRECO"), FieldType::String, 10);
-    cdsColetapr->addFieldDef(QStringLiteral("DTCOLEPREC"), FieldType::DateTime);
-    cdsColetapr->addFieldDef(QStringLiteral("NRSEMAINIC"), FieldType::String, 2);
-    cdsColetapr->addFieldDef(QStringLiteral("NRSEMAFINAL"), FieldType::String, 2);
-    cdsColetapr->addFieldDef(QStringLiteral("DTINIVALCOL"), FieldType::DateTime);
-    cdsColetapr->addFieldDef(QStringLiteral("DTFINVALCOL"), FieldType::DateTime);
-    cdsColetapr->addFieldDef(QStringLiteral("CDOPERADOR"), FieldType::String, 12);
-    cdsColetapr->addFieldDef(QStringLiteral("NMOPERADOR"), FieldType::String, 40);
-    cdsColetapr->addFieldDef(QStringLiteral("IDTIPCOLREG"), FieldType::String, 1);
-    cdsColetapr->addFieldDef(QStringLiteral("IDDISMONTLIS"), FieldType::String, 1);
-    cdsColetapr->addFieldDef(QStringLiteral("DSOBSCOTPREC"), FieldType::String, 2000);
-    cdsColetapr->addFieldDef(QStringLiteral("IDSITUCOLETA"), FieldType::String, 1);
-    cdsColetapr->addFieldDef(QStringLiteral("NRCOMPRA"), FieldType::String, 10);
+    // The stored fields come from the packet layout (the context created them); the
+    // calculated ones follow.
     cdsColetapr->addCalculatedField(QStringLiteral("Semana"), FieldType::String, 70);
     cdsColetapr->addCalculatedField(QStringLiteral("Data"), FieldType::String, 70);
 
@@ -168,21 +145,21 @@ void TfrmGridCotaPrec::createQuotationFields()
         return f;
     };
     label("CDFILIAL", QString(), false);
-    label("NRCOLEPRECO", tr("Número"));
-    label("DTCOLEPREC", tr("Data"))->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    label("NRCOLEPRECO", msg(QStringLiteral("Col_NRCOLEPRECO")));
+    label("DTCOLEPREC", msg(QStringLiteral("Col_DTCOLEPREC")))->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     label("NRSEMAINIC", QString(), false);
     label("NRSEMAFINAL", QString(), false);
     label("DTINIVALCOL", QString(), false);
     label("DTFINVALCOL", QString(), false);
-    label("CDOPERADOR", tr("Comprador"), false);
-    label("NMOPERADOR", tr("Comprador"));
-    label("IDTIPCOLREG", QStringLiteral(" "));
-    label("IDDISMONTLIS", tr("Entra na Lista"));
+    label("CDOPERADOR", msg(QStringLiteral("Col_CDOPERADOR")), false);
+    label("NMOPERADOR", msg(QStringLiteral("Col_NMOPERADOR")));
+    label("IDTIPCOLREG", msg(QStringLiteral("Col_IDTIPCOLREG")));
+    label("IDDISMONTLIS", msg(QStringLiteral("Col_IDDISMONTLIS")));
     label("DSOBSCOTPREC", QString(), false);
-    label("IDSITUCOLETA", tr("Situação"));
-    label("NRCOMPRA", tr("Nº da Compra"));
-    label("Semana", tr("Validade (Semana)"));
-    label("Data", tr("Validade (Data)"));
+    label("IDSITUCOLETA", msg(QStringLiteral("Col_IDSITUCOLETA")));
+    label("NRCOMPRA", msg(QStringLiteral("Col_NRCOMPRA")));
+    label("Semana", msg(QStringLiteral("Col_Semana")));
+    label("Data", msg(QStringLiteral("Col_Data")));
 
     cdsColetapr->onCalcFields = [this](ClientDataSet &ds) {
         const QString a = msg(QStringLiteral("msgA"));
@@ -236,19 +213,19 @@ void TfrmGridCotaPrec::createQuotationFields()
 
 void TfrmGridCotaPrec::createSupplierFields()
 {
-    struct Def { const char *name; FieldType type; int size; const char *label; bool visible; };
+    // The fields come from the packet layout (the context created them).
+    struct Def { const char *name; QString label; bool visible; };
     const Def defs[] = {
-        {"IDTPIJURFORN", FieldType::String, 1, "Tipo", true},
-        {"NRINSJURFORN", FieldType::String, 20, "Inscrição", true},
-        {"NMRAZSOCFORN", FieldType::String, 40, "Razão Social", true},
-        {"NMFANTFORN", FieldType::String, 40, "Nome Fantasia", true},
-        {"NRCOLEPRECO", FieldType::String, 10, "", false},
-        {"CDFORNECED", FieldType::String, 21, "", false},
+        {"IDTPIJURFORN", msg(QStringLiteral("Col_IDTPIJURFORN")), true},
+        {"NRINSJURFORN", msg(QStringLiteral("Col_NRINSJURFORN")), true},
+        {"NMRAZSOCFORN", msg(QStringLiteral("Col_NMRAZSOCFORN")), true},
+        {"NMFANTFORN", msg(QStringLiteral("Col_NMFANTFORN")), true},
+        {"NRCOLEPRECO", QString(), false},
+        {"CDFORNECED", QString(), false},
     };
     for (const Def &d : defs) {
-        cdsFornCotados->addFieldDef(QLatin1String(d.name), d.type, d.size);
         Field *f = cdsFornCotados->fieldByName(QLatin1String(d.name));
-        f->setDisplayLabel(QString::fromUtf8(d.label));
+        f->setDisplayLabel(d.label);
         f->setVisible(d.visible);
     }
     cdsFornCotados->setReadOnly(true);
@@ -276,49 +253,49 @@ void TfrmGridCotaPrec::createSupplierFields()
 
 void TfrmGridCotaPrec::createProductPageFields()
 {
-    struct Def { const char *name; FieldType type; int size; const char *label; };
+    struct Def { const char *name; FieldType type; int size; QString label; };
     auto define = [](ClientDataSet *ds, std::initializer_list<Def> defs) {
         for (const Def &d : defs) {
             ds->addFieldDef(QLatin1String(d.name), d.type, d.size);
-            ds->fieldByName(QLatin1String(d.name))->setDisplayLabel(QString::fromUtf8(d.label));
+            ds->fieldByName(QLatin1String(d.name))->setDisplayLabel(d.label);
         }
     };
-    define(cdsGridRegiao, {{"CDREGIAO", FieldType::String, 3, "Código"},
-                           {"NMREGIAO", FieldType::String, 30, "Região"}});
-    define(cdsGridFornecedor, {{"NRCOLEPRECO", FieldType::String, 10, ""},
-                               {"CDREGIAO", FieldType::String, 3, ""},
-                               {"CDFORNECED", FieldType::String, 21, ""},
-                               {"IDTPIJURFORN", FieldType::String, 1, ""},
-                               {"IDFORNCOT", FieldType::String, 1, " "},
-                               {"NRINSJURFORN", FieldType::String, 20, "Inscrição"},
-                               {"NMFANTFORN", FieldType::String, 40, "Nome Fantasia"}});
-    define(cdsGridProdMarc, {{"ALTERADO", FieldType::FixedString, 1, ""},
-                             {"CDFILIAL", FieldType::String, 4, ""},
-                             {"NRCOLEPRECO", FieldType::String, 10, ""},
-                             {"CDREGIAO", FieldType::String, 3, ""},
-                             {"CDFORNECED", FieldType::String, 21, ""},
-                             {"CDPRODUTO", FieldType::String, 10, ""},
-                             {"CDARVPROD", FieldType::String, 20, "Produto"},
-                             {"NMPRODUTO", FieldType::String, 50, "Nome do Produto"},
-                             {"SGUNIDADE", FieldType::String, 10, "UN"},
-                             {"CDMARCA", FieldType::String, 5, "Marca"},
-                             {"NMMARCA", FieldType::String, 20, "Nome da Marca"},
-                             {"VRPRECUNIITM", FieldType::Float, 0, "Preço Unitário"},
-                             {"VRPRECECOITM", FieldType::Float, 0, ""},
-                             {"VRPRECOITMPI", FieldType::Float, 0, ""},
-                             {"QTACMPITMCOL", FieldType::Float, 0, ""},
-                             {"VRPERDESITM", FieldType::Float, 0, ""},
-                             {"IDITMCOTPREC", FieldType::String, 1, ""},
-                             {"IDITMLISPREC", FieldType::String, 1, ""},
-                             {"IDPRECALT", FieldType::String, 1, " "},
-                             {"NRSEQPRELIST", FieldType::String, 10, ""},
-                             {"DSJUSTOPER", FieldType::String, 100, "Justificativa"},
-                             {"DSALTERITMCOT", FieldType::String, 500, ""},
-                             {"QTDISPPRODMARC", FieldType::Float, 0, ""}});
+    define(cdsGridRegiao, {{"CDREGIAO", FieldType::String, 3, msg(QStringLiteral("Col_CDREGIAO"))},
+                           {"NMREGIAO", FieldType::String, 30, msg(QStringLiteral("Col_NMREGIAO"))}});
+    define(cdsGridFornecedor, {{"NRCOLEPRECO", FieldType::String, 10, QString()},
+                               {"CDREGIAO", FieldType::String, 3, QString()},
+                               {"CDFORNECED", FieldType::String, 21, QString()},
+                               {"IDTPIJURFORN", FieldType::String, 1, QString()},
+                               {"IDFORNCOT", FieldType::String, 1, msg(QStringLiteral("Col_IDFORNCOT"))},
+                               {"NRINSJURFORN", FieldType::String, 20, msg(QStringLiteral("Col_NRINSJURFORN"))},
+                               {"NMFANTFORN", FieldType::String, 40, msg(QStringLiteral("Col_NMFANTFORN"))}});
+    define(cdsGridProdMarc, {{"ALTERADO", FieldType::FixedString, 1, QString()},
+                             {"CDFILIAL", FieldType::String, 4, QString()},
+                             {"NRCOLEPRECO", FieldType::String, 10, QString()},
+                             {"CDREGIAO", FieldType::String, 3, QString()},
+                             {"CDFORNECED", FieldType::String, 21, QString()},
+                             {"CDPRODUTO", FieldType::String, 10, QString()},
+                             {"CDARVPROD", FieldType::String, 20, msg(QStringLiteral("Col_CDARVPROD"))},
+                             {"NMPRODUTO", FieldType::String, 50, msg(QStringLiteral("Col_NMPRODUTO"))},
+                             {"SGUNIDADE", FieldType::String, 10, msg(QStringLiteral("Col_SGUNIDADE"))},
+                             {"CDMARCA", FieldType::String, 5, msg(QStringLiteral("Col_CDMARCA"))},
+                             {"NMMARCA", FieldType::String, 20, msg(QStringLiteral("Col_NMMARCA"))},
+                             {"VRPRECUNIITM", FieldType::Float, 0, msg(QStringLiteral("Col_VRPRECUNIITM"))},
+                             {"VRPRECECOITM", FieldType::Float, 0, QString()},
+                             {"VRPRECOITMPI", FieldType::Float, 0, QString()},
+                             {"QTACMPITMCOL", FieldType::Float, 0, QString()},
+                             {"VRPERDESITM", FieldType::Float, 0, QString()},
+                             {"IDITMCOTPREC", FieldType::String, 1, QString()},
+                             {"IDITMLISPREC", FieldType::String, 1, QString()},
+                             {"IDPRECALT", FieldType::String, 1, msg(QStringLiteral("Col_IDPRECALT"))},
+                             {"NRSEQPRELIST", FieldType::String, 10, QString()},
+                             {"DSJUSTOPER", FieldType::String, 100, msg(QStringLiteral("Col_DSJUSTOPER"))},
+                             {"DSALTERITMCOT", FieldType::String, 500, QString()},
+                             {"QTDISPPRODMARC", FieldType::Float, 0, QString()}});
     Field *price = cdsGridProdMarc->fieldByName(QStringLiteral("VRPRECUNIITM"));
     price->setDisplayFormat(QStringLiteral("#,##0.00000"));
     price->setEditFormat(QStringLiteral("#0.00000"));
-    define(cdsErrosCota, {{"DSERRO", FieldType::String, 200, "Inconsistência"}});
+    define(cdsErrosCota, {{"DSERRO", FieldType::String, 200, msg(QStringLiteral("Col_DSERRO"))}});
     cdsGridRegiao->setLogChanges(false);
     cdsGridFornecedor->setLogChanges(false);
 }
@@ -337,9 +314,7 @@ void TfrmGridCotaPrec::createQueries()
         q->setObjectName(QLatin1String(name));
         return q;
     };
-    qryCentCmp = query("qryCentCmp");
-    qryCentCmp->setFieldType(QStringLiteral("CDFILIAL"), FieldType::String, 4);
-    qryCentCmp->setFieldType(QStringLiteral("NMFILIAL_CENTRAL"), FieldType::String, 30);
+    qryCentCmp = m_context->qryCentCmp();
     qryGerente = query("qryGerente");
     qryPesqGereComp = query("qryPesqGereComp");
     qryOperRelacAux = query("qryOperRelacAux");
@@ -364,21 +339,22 @@ QString TfrmGridCotaPrec::centralBranch() const
 
 void TfrmGridCotaPrec::createPages()
 {
-    pgcPadrao->setCaption(tshPadrao, tr("Produtos Cotados"));
+    pgcPadrao->setCaption(tshPadrao, msg(QStringLiteral("Pag_ProdCotados")));
     // The base form's page is kept but unused.
     dbgPadrao->hide();
     pgcPadrao->setTabVisible(tshPadrao, false);
 
     tshIncCotacao = new QWidget(pgcPadrao);
     tshIncCotacao->setObjectName(QStringLiteral("tshIncCotacao"));
-    pgcPadrao->addPage(tshIncCotacao, tr("Inclusão de Cotação"));
+    pgcPadrao->addPage(tshIncCotacao, msg(QStringLiteral("Pag_IncCotacao")));
     pgcPadrao->setTabVisible(tshIncCotacao, false);
 
-    // The quotation page: its layout is the form description.
+    // The quotation page: its layout and its caption (the window title) are the form
+    // description.
     tshCotacao = new QWidget(pgcPadrao);
     m_ui->setupUi(tshCotacao);
     tshCotacao->setObjectName(QStringLiteral("tshCotacao"));
-    pgcPadrao->addPage(tshCotacao, tr("Cotação"));
+    pgcPadrao->addPage(tshCotacao, tshCotacao->windowTitle());
     dbgCotacao = m_ui->dbgCotacao;
     dbgForns = m_ui->dbgForns;
     grbObs = m_ui->grbObs;
@@ -386,44 +362,30 @@ void TfrmGridCotaPrec::createPages()
     m_ui->splCotacao->setStretchFactor(0, 3);
     m_ui->splCotacao->setStretchFactor(1, 2);
 
+    // Every column is titled with its field's display label.
+    const auto column = [](const char *field, int width, bool readOnly = false) {
+        DBGridColumn c(QLatin1String(field), QString(), width);
+        c.readOnly = readOnly;
+        return c;
+    };
     dbgCotacao->setDataSource(dtsPadrao);
     QList<DBGridColumn> cols;
-    DBGridColumn origin(QStringLiteral("IDTIPCOLREG"), QStringLiteral(" "), 24);
-    origin.readOnly = true;
-    cols << origin;
-    DBGridColumn number(QStringLiteral("NRCOLEPRECO"), tr("Número"), 90);
-    number.readOnly = true;
-    cols << number;
-    DBGridColumn date(QStringLiteral("DTCOLEPREC"), tr("Data"), 82);
-    date.readOnly = true;
-    cols << date;
-    DBGridColumn buyer(QStringLiteral("CDOPERADOR"), tr("Comprador"), 220);
+    cols << column("IDTIPCOLREG", 24, true) << column("NRCOLEPRECO", 90, true) << column("DTCOLEPREC", 82, true);
+    DBGridColumn buyer = column("CDOPERADOR", 220);
     buyer.buttonStyle = ColumnButtonStyle::Ellipsis;
-    cols << buyer;
-    DBGridColumn week(QStringLiteral("Semana"), tr("Validade (Semana)"), 120);
-    week.readOnly = true;
-    cols << week;
-    DBGridColumn validity(QStringLiteral("Data"), tr("Validade (Data)"), 170);
-    validity.readOnly = true;
-    cols << validity;
-    DBGridColumn list(QStringLiteral("IDDISMONTLIS"), tr("Entra na Lista"), 96);
-    list.readOnly = true;
+    cols << buyer << column("Semana", 120, true) << column("Data", 170, true);
+    DBGridColumn list = column("IDDISMONTLIS", 96, true);
     list.alignment = Qt::AlignHCenter | Qt::AlignVCenter;
     cols << list;
-    DBGridColumn situation(QStringLiteral("IDSITUCOLETA"), tr("Situação"), 110);
+    DBGridColumn situation = column("IDSITUCOLETA", 110);
     situation.pickList = {msg(QStringLiteral("Andamento")), msg(QStringLiteral("Concluida"))};
-    cols << situation;
-    DBGridColumn purchase(QStringLiteral("NRCOMPRA"), tr("Nº da Compra"), 100);
-    purchase.readOnly = true;
-    cols << purchase;
+    cols << situation << column("NRCOMPRA", 100, true);
     dbgCotacao->setColumns(cols);
     dbgCotacao->setOptions(DBGrid::Titles | DBGrid::Lines | DBGrid::Tabs | DBGrid::AlwaysShowSelection);
 
     dbgForns->setDataSource(dtsFornCotados);
-    dbgForns->setColumns({DBGridColumn(QStringLiteral("IDTPIJURFORN"), tr("Tipo"), 100),
-                          DBGridColumn(QStringLiteral("NRINSJURFORN"), tr("Inscrição"), 140),
-                          DBGridColumn(QStringLiteral("NMRAZSOCFORN"), tr("Razão Social"), 230),
-                          DBGridColumn(QStringLiteral("NMFANTFORN"), tr("Nome Fantasia"), 180)});
+    dbgForns->setColumns({column("IDTPIJURFORN", 100), column("NRINSJURFORN", 140), column("NMRAZSOCFORN", 230),
+                          column("NMFANTFORN", 180)});
     dbgForns->setOptions(DBGrid::Titles | DBGrid::Lines | DBGrid::RowSelect | DBGrid::AlwaysShowSelection);
     dbgForns->setReadOnly(true);
 
@@ -452,12 +414,9 @@ void TfrmGridCotaPrec::createPages()
         return g;
     };
     dbgGridRegiao = grid("dbgGridRegiao", dtsGridRegiao, horizontal);
-    DBGridColumn region(QStringLiteral("CDREGIAO"), tr("Código"), 60);
-    dbgGridRegiao->setColumns({region, DBGridColumn(QStringLiteral("NMREGIAO"), tr("Região"), 200)});
+    dbgGridRegiao->setColumns({column("CDREGIAO", 60), column("NMREGIAO", 200)});
     dbgGridFornecedor = grid("dbgGridFornecedor", dtsGridFornecedor, horizontal);
-    dbgGridFornecedor->setColumns({DBGridColumn(QStringLiteral("IDFORNCOT"), QStringLiteral(" "), 20),
-                                   DBGridColumn(QStringLiteral("NRINSJURFORN"), tr("Inscrição"), 140),
-                                   DBGridColumn(QStringLiteral("NMFANTFORN"), tr("Nome Fantasia"), 240)});
+    dbgGridFornecedor->setColumns({column("IDFORNCOT", 20), column("NRINSJURFORN", 140), column("NMFANTFORN", 240)});
     horizontal->setStretchFactor(0, 1);
     horizontal->setStretchFactor(1, 2);
     auto *lower = new QWidget(vertical);
@@ -465,18 +424,12 @@ void TfrmGridCotaPrec::createPages()
     lowerLayout->setContentsMargins(0, 0, 0, 0);
     dbgGridProdMarc = grid("dbgGridProdMarc", dtsGridProdMarc, lower);
     dbgGridProdMarc->setOption(DBGrid::Editing);
-    DBGridColumn changed(QStringLiteral("IDPRECALT"), QStringLiteral(" "), 35);
-    changed.readOnly = true;
-    DBGridColumn productName(QStringLiteral("NMPRODUTO"), tr("Nome do Produto"), 260);
-    productName.readOnly = true;
-    DBGridColumn brand(QStringLiteral("CDMARCA"), tr("Marca"), 60);
+    DBGridColumn brand = column("CDMARCA", 60);
     brand.buttonStyle = ColumnButtonStyle::Ellipsis;
-    DBGridColumn brandName(QStringLiteral("NMMARCA"), tr("Nome da Marca"), 140);
-    brandName.readOnly = true;
-    dbgGridProdMarc->setColumns({changed, DBGridColumn(QStringLiteral("CDARVPROD"), tr("Produto"), 110),
-                                 productName, DBGridColumn(QStringLiteral("SGUNIDADE"), tr("UN"), 40), brand,
-                                 brandName, DBGridColumn(QStringLiteral("VRPRECUNIITM"), tr("Preço Unitário"), 110),
-                                 DBGridColumn(QStringLiteral("DSJUSTOPER"), tr("Justificativa"), 240)});
+    dbgGridProdMarc->setColumns({column("IDPRECALT", 35, true), column("CDARVPROD", 110),
+                                 column("NMPRODUTO", 260, true), column("SGUNIDADE", 40), brand,
+                                 column("NMMARCA", 140, true), column("VRPRECUNIITM", 110),
+                                 column("DSJUSTOPER", 240)});
     lowerLayout->addWidget(dbgGridProdMarc, 1);
     lsbErrosCota = new QListWidget(lower);
     lsbErrosCota->setObjectName(QStringLiteral("lsbErrosCota"));
@@ -503,15 +456,15 @@ void TfrmGridCotaPrec::createPages()
         layout->addWidget(l);
         layout->addWidget(e);
     };
-    readOnlyEdit("nedQtde", tr("Qtde"), dataLayout);
-    readOnlyEdit("nedPrecoEcon", tr("Pr. Eco."), dataLayout);
-    readOnlyEdit("edtDesconto", tr("Desc."), dataLayout);
+    readOnlyEdit("nedQtde", msg(QStringLiteral("Lbl_Qtde")), dataLayout);
+    readOnlyEdit("nedPrecoEcon", msg(QStringLiteral("Lbl_PrecoEcon")), dataLayout);
+    readOnlyEdit("edtDesconto", msg(QStringLiteral("Lbl_Desconto")), dataLayout);
     readOnlyEdit("nedDiferenca", QString(), dataLayout);
-    readOnlyEdit("nedPrecoEconPI", tr("Pr. Eco. PI"), dataLayout);
-    readOnlyEdit("edtQtdeDisp", tr("Qtde Disponível"), dataLayout);
+    readOnlyEdit("nedPrecoEconPI", msg(QStringLiteral("Lbl_PrecoEconPI")), dataLayout);
+    readOnlyEdit("edtQtdeDisp", msg(QStringLiteral("Lbl_QtdeDisp")), dataLayout);
     dataLayout->addStretch(1);
     prodLayout->addWidget(panDados);
-    pgcPadrao->addPage(tshProdCotGrid, tr("Produtos Cotados"));
+    pgcPadrao->addPage(tshProdCotGrid, msg(QStringLiteral("Pag_ProdCotados")));
 }
 
 void TfrmGridCotaPrec::createNavigatorPanels()
@@ -530,13 +483,13 @@ void TfrmGridCotaPrec::createNavigatorPanels()
         l->setFrameShadow(QFrame::Sunken);
         return l;
     };
-    addToNavigator(caption(tr("Cotação:"), panNavigator));
+    addToNavigator(caption(msg(QStringLiteral("Lbl_Cotacao")), panNavigator));
     dbtNome = dataLabel("dbtNome", QStringLiteral("NRCOLEPRECO"), panNavigator, 80);
     addToNavigator(dbtNome);
-    addToNavigator(caption(tr("Data:"), panNavigator));
+    addToNavigator(caption(msg(QStringLiteral("Lbl_Data")), panNavigator));
     dbtDtColeta = dataLabel("dbtDtColeta", QStringLiteral("DTCOLEPREC"), panNavigator, 80);
     addToNavigator(dbtDtColeta);
-    addToNavigator(caption(tr("Comprador:"), panNavigator));
+    addToNavigator(caption(msg(QStringLiteral("Lbl_Comprador")), panNavigator));
     dbtNmComprador = dataLabel("dbtNmComprador", QStringLiteral("NMOPERADOR"), panNavigator, 200);
     addToNavigator(dbtNmComprador);
 
@@ -544,10 +497,10 @@ void TfrmGridCotaPrec::createNavigatorPanels()
     panDatVal->setObjectName(QStringLiteral("panDatVal"));
     auto *datVal = new QHBoxLayout(panDatVal);
     datVal->setContentsMargins(8, 0, 0, 0);
-    datVal->addWidget(caption(tr("Validade:"), panDatVal));
+    datVal->addWidget(caption(msg(QStringLiteral("Lbl_Validade")), panDatVal));
     dbtValidade = dataLabel("dbtValidade", QStringLiteral("Data"), panDatVal, 160);
     datVal->addWidget(dbtValidade);
-    datVal->addWidget(caption(tr("Entra em Lista:"), panDatVal));
+    datVal->addWidget(caption(msg(QStringLiteral("Lbl_EntraLista")), panDatVal));
     dbtEntraLista = dataLabel("dbtEntraLista", QStringLiteral("IDDISMONTLIS"), panDatVal, 40);
     datVal->addWidget(dbtEntraLista);
     panDatVal->hide();
@@ -561,7 +514,7 @@ void TfrmGridCotaPrec::createNavigatorPanels()
     panCentCmp->setObjectName(QStringLiteral("panCentCmp"));
     auto *cent = new QHBoxLayout(panCentCmp);
     cent->setContentsMargins(0, 0, 0, 0);
-    cent->addWidget(caption(tr("Central de Compras:"), panCentCmp));
+    cent->addWidget(caption(msg(QStringLiteral("Lbl_CentCmp")), panCentCmp));
     edtCentCmp = new QLineEdit(panCentCmp);
     edtCentCmp->setObjectName(QStringLiteral("edtCentCmp"));
     edtCentCmp->setReadOnly(true);
@@ -575,17 +528,17 @@ void TfrmGridCotaPrec::createNavigatorPanels()
 
 void TfrmGridCotaPrec::createCommands()
 {
-    mnuFerramentas = mnuPrincipal->addMenu(tr("&Ferramentas"));
+    mnuFerramentas = mnuPrincipal->addMenu(msg(QStringLiteral("Mnu_Ferramentas")));
     mnuFerramentas->setObjectName(QStringLiteral("mnuFerramentas"));
-    mnuPaginas = mnuPrincipal->addMenu(tr("&Planilha"));
+    mnuPaginas = mnuPrincipal->addMenu(msg(QStringLiteral("Mnu_Planilha")));
     mnuPaginas->setObjectName(QStringLiteral("mnuPaginas"));
 
     struct Command
     {
         const char *name;   // without the prefixes
         const char *menu;   // menu item name when it differs from "mnu" + name
-        const char *caption;
-        const char *hint;
+        QString caption;    // from the message table
+        QString hint;
         QKeySequence shortcut;
         QToolButton **button;
         QAction **action;
@@ -595,40 +548,44 @@ void TfrmGridCotaPrec::createCommands()
     // rule; their handlers are filled in with the pages and dialogs they open.
     const std::function<void()> pending = [] {};
     const QList<Command> commands = {
-        {"Filtro", nullptr, "&Filtrar", "Filtrar", QKeySequence(Qt::CTRL | Qt::Key_L), &sbtFiltro,
-         &mnuFiltro, [this] { sbtFiltroClick(); }},
-        {"ExclPrZero", nullptr, "Excluir Itens com Preço &Zerado", "Excluir Itens com Preço Zerado", {},
-         &sbtExclPrZero, &mnuExclPrZero, pending},
-        {"CopiarCota", nullptr, "D&uplicar Cotação", "Duplicar Cotação", {}, &sbtCopiarCota, &mnuCopiarCota,
-         [this] { sbtCopiarCotaClick(); }},
-        {"Simulacao", nullptr, "&Negociar/Simular", "Negociar/Simular", QKeySequence(Qt::CTRL | Qt::Key_S),
+        {"Filtro", nullptr, msg(QStringLiteral("Cap_Filtro")),
+         msg(QStringLiteral("Hint_Filtro")), QKeySequence(Qt::CTRL | Qt::Key_L),
+         &sbtFiltro, &mnuFiltro, [this] { sbtFiltroClick(); }},
+        {"ExclPrZero", nullptr, msg(QStringLiteral("Cap_ExclPrZero")),
+         msg(QStringLiteral("Hint_ExclPrZero")), {}, &sbtExclPrZero, &mnuExclPrZero, pending},
+        {"CopiarCota", nullptr, msg(QStringLiteral("Cap_CopiarCota")),
+         msg(QStringLiteral("Hint_CopiarCota")), {},
+         &sbtCopiarCota, &mnuCopiarCota, [this] { sbtCopiarCotaClick(); }},
+        {"Simulacao", nullptr, msg(QStringLiteral("Cap_Simulacao")),
+         msg(QStringLiteral("Hint_Simulacao")), QKeySequence(Qt::CTRL | Qt::Key_S),
          &sbtSimulacao, &mnuSimulacao, pending},
-        {"AutoMelhor", nullptr, "Carregar &Melhores Preços", "Carregar Melhores Preços", {}, &sbtAutoMelhor,
-         &mnuAutoMelhor, pending},
-        {"Obs", nullptr, "Visualizar &Observação", "Visualizar Observação", QKeySequence(Qt::CTRL | Qt::Key_O),
-         &sbtObs, &mnuObs, pending},
-        {"Planilha", nullptr, "Informações da Pla&nilha", "Informações da Planilha", {}, &sbtPlanilha,
-         &mnuPlanilha, pending},
-        {"GridCotaPrecConsul", nullptr, "&Consultar Planilha de Cotação de Preços",
-         "Consultar Planilha de Cotação de Preços", QKeySequence(Qt::CTRL | Qt::Key_P), &sbtGridCotaPrecConsul,
-         &mnuGridCotaPrecConsul, pending},
-        {"ReajustPr", nullptr, "&Reajustar Preços", "Reajustar Preços", {}, &sbtReajustPr, &mnuReajustPr, pending},
-        {"QtComprar", nullptr, "Carregar &Quantidade a Comprar", "Carregar Quantidade a Comprar", {},
-         &sbtQtComprar, &mnuQtComprar, pending},
-        {"AtualizaFormPgto", nullptr, "Atualizar Forma de Pa&gamento", "Atualizar Forma de Pagamento", {},
-         &sbtAtualizaFormPgto, &mnuAtualizaFormPgto, pending},
-        {"Copy", "mnuCopiaJust", "Copiar &Justificativa", "Copiar Justificativa", {}, &sbtCopy, &mnuCopiaJust,
-         pending},
-        {"AlteraValidade", "mnuAltValidade", "A&lterar Validade", "Alterar Validade", {}, &sbtAlteraValidade,
-         &mnuAltValidade, pending},
+        {"AutoMelhor", nullptr, msg(QStringLiteral("Cap_AutoMelhor")),
+         msg(QStringLiteral("Hint_AutoMelhor")), {}, &sbtAutoMelhor, &mnuAutoMelhor, pending},
+        {"Obs", nullptr, msg(QStringLiteral("Cap_Obs")),
+         msg(QStringLiteral("Hint_Obs")), QKeySequence(Qt::CTRL | Qt::Key_O), &sbtObs, &mnuObs, pending},
+        {"Planilha", nullptr, msg(QStringLiteral("Cap_Planilha")),
+         msg(QStringLiteral("Hint_Planilha")), {}, &sbtPlanilha, &mnuPlanilha, pending},
+        {"GridCotaPrecConsul", nullptr, msg(QStringLiteral("Cap_GridCotaPrecConsul")),
+         msg(QStringLiteral("Hint_GridCotaPrecConsul")), QKeySequence(Qt::CTRL | Qt::Key_P),
+         &sbtGridCotaPrecConsul, &mnuGridCotaPrecConsul, pending},
+        {"ReajustPr", nullptr, msg(QStringLiteral("Cap_ReajustPr")),
+         msg(QStringLiteral("Hint_ReajustPr")), {}, &sbtReajustPr, &mnuReajustPr, pending},
+        {"QtComprar", nullptr, msg(QStringLiteral("Cap_QtComprar")),
+         msg(QStringLiteral("Hint_QtComprar")), {}, &sbtQtComprar, &mnuQtComprar, pending},
+        {"AtualizaFormPgto", nullptr, msg(QStringLiteral("Cap_AtualizaFormPgto")),
+         msg(QStringLiteral("Hint_AtualizaFormPgto")), {}, &sbtAtualizaFormPgto, &mnuAtualizaFormPgto, pending},
+        {"Copy", "mnuCopiaJust", msg(QStringLiteral("Cap_Copy")),
+         msg(QStringLiteral("Hint_Copy")), {}, &sbtCopy, &mnuCopiaJust, pending},
+        {"AlteraValidade", "mnuAltValidade", msg(QStringLiteral("Cap_AlteraValidade")),
+         msg(QStringLiteral("Hint_AlteraValidade")), {}, &sbtAlteraValidade, &mnuAltValidade, pending},
     };
     addToToolbar(nullptr);
     for (const Command &c : commands) {
         const QString name = QString::fromLatin1(c.name);
         const QString menuName = c.menu ? QString::fromLatin1(c.menu) : QStringLiteral("mnu") + name;
         QMenu *menu = name == QLatin1String("Filtro") ? mnuRegistro : mnuFerramentas;
-        ToolButtonAction *cmd = addCommand(QStringLiteral("sbt") + name, menuName, QString::fromUtf8(c.caption),
-                                           QString::fromUtf8(c.hint), menu, c.handler);
+        ToolButtonAction *cmd = addCommand(QStringLiteral("sbt") + name, menuName, c.caption, c.hint, menu,
+                                           c.handler);
         cmd->setIcon(picture(QStringLiteral("tool:") + name));
         cmd->button()->setToolButtonStyle(Qt::ToolButtonIconOnly);
         if (!c.shortcut.isEmpty())
@@ -644,7 +601,7 @@ void TfrmGridCotaPrec::createCommands()
         b->setEnabled(false);
 
     // Page switching.
-    mnuCotacao = mnuPaginas->addAction(tr("&Cotação"));
+    mnuCotacao = mnuPaginas->addAction(msg(QStringLiteral("Mnu_Cotacao")));
     mnuCotacao->setObjectName(QStringLiteral("mnuCotacao"));
     connect(mnuCotacao, &QAction::triggered, this, Consiste::guarded([this] {
                 if (!pgcPadrao->isPageEnabled(tshCotacao))
@@ -652,7 +609,7 @@ void TfrmGridCotaPrec::createCommands()
                 pgcPadrao->setActivePage(tshCotacao);
                 pgcPadraoChange();
             }));
-    mnuPadrao = mnuPaginas->addAction(tr("&Produtos Cotados"));
+    mnuPadrao = mnuPaginas->addAction(msg(QStringLiteral("Mnu_ProdCotados")));
     mnuPadrao->setObjectName(QStringLiteral("mnuPadrao"));
     connect(mnuPadrao, &QAction::triggered, this, Consiste::guarded([this] {
                 if (!pgcPadrao->isPageEnabled(tshProdCotGrid))
@@ -664,24 +621,24 @@ void TfrmGridCotaPrec::createCommands()
     // The include and delete pop-ups of the products page.
     pmnIncluir = new QMenu(this);
     pmnIncluir->setObjectName(QStringLiteral("pmnIncluir"));
-    mnuInsForn = pmnIncluir->addAction(tr("&Fornecedor"));
+    mnuInsForn = pmnIncluir->addAction(msg(QStringLiteral("Mnu_Fornecedor")));
     mnuInsForn->setObjectName(QStringLiteral("mnuInsForn"));
-    mnuInsRegiao = pmnIncluir->addAction(tr("&Região"));
+    mnuInsRegiao = pmnIncluir->addAction(msg(QStringLiteral("Mnu_Regiao")));
     mnuInsRegiao->setObjectName(QStringLiteral("mnuInsRegiao"));
     pmnExcluir = new QMenu(this);
     pmnExcluir->setObjectName(QStringLiteral("pmnExcluir"));
-    mnuDelForn = pmnExcluir->addAction(tr("&Fornecedor"));
+    mnuDelForn = pmnExcluir->addAction(msg(QStringLiteral("Mnu_Fornecedor")));
     mnuDelForn->setObjectName(QStringLiteral("mnuDelForn"));
-    mnuDelRegiao = pmnExcluir->addAction(tr("&Região"));
+    mnuDelRegiao = pmnExcluir->addAction(msg(QStringLiteral("Mnu_Regiao")));
     mnuDelRegiao->setObjectName(QStringLiteral("mnuDelRegiao"));
-    mnuDelProd = pmnExcluir->addAction(tr("&Produto"));
+    mnuDelProd = pmnExcluir->addAction(msg(QStringLiteral("Mnu_Produto")));
     mnuDelProd->setObjectName(QStringLiteral("mnuDelProd"));
 
     // The context menu of the product/brand grid opens only on the products page with no
     // pending item change.
     pmnConsul = new QMenu(this);
     pmnConsul->setObjectName(QStringLiteral("pmnConsul"));
-    mnuConsul = pmnConsul->addAction(tr("&Consultar Planilha de Cotação de Preços"));
+    mnuConsul = pmnConsul->addAction(msg(QStringLiteral("Cap_GridCotaPrecConsul")));
     mnuConsul->setObjectName(QStringLiteral("mnuConsul"));
     connect(mnuConsul, &QAction::triggered, mnuGridCotaPrecConsul, &QAction::trigger);
     dbgGridProdMarc->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -695,6 +652,8 @@ void TfrmGridCotaPrec::createCommands()
 
 void TfrmGridCotaPrec::wireEvents()
 {
+    // A dialog that changed what the workspace shows tells the context.
+    connect(m_context, &QuotationContext::changed, this, Consiste::guarded([this] { Habilita(); }));
     cdsColetapr->afterScroll = [this](ClientDataSet &) { cdsColetaprAfterScroll(); };
     cdsColetapr->beforePost = [this](ClientDataSet &) { cdsColetaprBeforePost(); };
     cdsColetapr->afterPost = [this](ClientDataSet &) { cdsColetaprAfterPost(); };
@@ -759,8 +718,8 @@ void TfrmGridCotaPrec::wireEvents()
 
 void TfrmGridCotaPrec::FormCreate()
 {
-    netGridCotaPrec->open();
-    netSuprimentos->open();
+    m_context->setConsultation(boConsulta);
+    m_context->open();
 
     m_firstActivation = true;
     m_senhaGer = QStringLiteral("N");
@@ -791,7 +750,7 @@ void TfrmGridCotaPrec::loadConsultationPacket()
     if (isPacket(OlColetaPr))
         packet = OlColetaPr.value<DataPacket>();
     else if (!OlColetaPr.isNull())
-        throw DataSetError(tr("O parâmetro de início não é um pacote de cotações."));
+        throw DataSetError(msg(QStringLiteral("Param_N_Pacote")));
     // The list keeps its own layout whatever the caller sent: each of its fields is taken
     // from the packet's field of the same name, a field the packet lacks stays empty and
     // the packet's other fields are ignored.  A value of the wrong type refuses the packet.
@@ -809,7 +768,7 @@ void TfrmGridCotaPrec::loadConsultationPacket()
     }
     QString why;
     if (!shaped.normalize(&why))
-        throw DataSetError(tr("O parâmetro de início não tem o formato da lista de cotações: %1").arg(why));
+        throw DataSetError(msg(QStringLiteral("Param_Formato")).arg(why));
     cdsColetapr->setData(shaped);
     cdsColetapr->mergeChangeLog();
 }

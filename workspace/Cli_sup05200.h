@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class ClientDataSet;
@@ -17,6 +18,7 @@ class DBLabel;
 class DBMemo;
 class Field;
 class NetConnection;
+class QuotationContext;
 class QGroupBox;
 class QLineEdit;
 class QListWidget;
@@ -34,8 +36,8 @@ class TfrmGridCotaPrec;
 
 // The quotation workspace "Planilha de Cotação de Preços" (screen code SUP05200): the
 // package's only non-modal form, a child window of the host's MDI area.  It owns the
-// server connections and the datasets every dialog of the package works on; dialogs
-// reach it through frmGridCotaPrec.
+// quotation context (connections, typed clients, the quotation list, parameters, filter)
+// that it hands to every dialog it creates; dialogs never reach the workspace itself.
 //
 // The class is spread over one source file per concern:
 //   Cli_sup05200.cpp              creation, components, datasets and their display rules
@@ -51,9 +53,11 @@ public:
     explicit TfrmGridCotaPrec(QWidget *parent = nullptr);
     ~TfrmGridCotaPrec() override;
 
-    // --- connections -------------------------------------------------------------------
-    // "Sup05200.rdmGridCotaPrec" (every quotation method) and "Sup.rdmSuprimentos"
-    // (procurement parameters).
+    // --- context and connections ---------------------------------------------------------
+    // What the dialogs get: connections, typed clients, shared datasets, filter.
+    QuotationContext *context() const { return m_context; }
+    // The context's connections: "Sup05200.rdmGridCotaPrec" (every quotation method) and
+    // "Sup.rdmSuprimentos" (procurement parameters).
     NetConnection *netGridCotaPrec = nullptr;
     NetConnection *netSuprimentos = nullptr;
 
@@ -174,7 +178,8 @@ public:
     void vd_OperSistema();
     // The buyer typed in the list belongs to the logged manager; copies its name.
     void Vd_GereComp(bool required);
-    // A manager of the quotation's buyer confirms with the password, once per workspace.
+    // A manager of the quotation's buyer confirms with the password, on the quotation
+    // connection, at every reopening: the server accepts a confirmation for one write.
     void Vd_SenhaGer();
     bool managerPasswordConfirmed() const { return m_senhaGer == QLatin1String("S"); }
 
@@ -212,6 +217,9 @@ public:
     // Shows the workspace in front of the host's other child windows and activates it.
     void bringForward();
     bool isActiveForm() const { return m_active; }
+    // Asked at every activation: true fills the host's area (set by the package, which
+    // knows the screen: a 480-line screen).
+    std::function<bool()> maximizeOnActivation;
 
     // The page showing: INC, COT or PROD.
     enum class Page { Inc, Cot, Prod };
@@ -240,7 +248,6 @@ private:
     void createNavigatorPanels();
     void createCommands();
     void wireEvents();
-    void setUpConnection(NetConnection *connection, const QString &serverName);
 
     // Quotation list (Cli_sup05200_Cotacao.cpp).
 public:
@@ -264,6 +271,7 @@ private:
     void releaseReusedDialogs();
 
     std::unique_ptr<Ui::TfrmGridCotaPrec> m_ui;
+    QuotationContext *m_context = nullptr;
     QPointer<QMdiSubWindow> m_followedFrame;
     bool m_active = false;
     bool m_closed = false;

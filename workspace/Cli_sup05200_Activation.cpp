@@ -13,7 +13,7 @@
 #include "DataSource.h"
 #include "NetConnection.h"
 #include "PageControl.h"
-#include "Pkg_Sup05200.h"
+#include "QuotationContext.h"
 #include "ShowAvi.h"
 #include "TADOIBQuery.h"
 #include "TMessages.h"
@@ -28,7 +28,7 @@ void TfrmGridCotaPrec::FormActivate()
 {
     m_active = true;
     Corvane::setMsgEventForm([this](QObject *receiver, QEvent *event) { OnMessage(receiver, event); });
-    if (Pkg_Sup05200::screenHeight() == 480)
+    if (maximizeOnActivation && maximizeOnActivation())
         frame()->showMaximized();
     update();
 
@@ -39,18 +39,10 @@ void TfrmGridCotaPrec::FormActivate()
     UltFornecedor.clear();
     Consiste::runGuarded([this] {
         qryCentCmp->Close();
-        qryCentCmp->ParamByName(QStringLiteral("P_CDFILIAL")).setAsString(Corvane::FiliProc());
-        qryCentCmp->Open();
-        if (!qryCentCmp->IsEmpty())
-            edtCentCmp->setText(qryCentCmp->FieldByName(QStringLiteral("NMFILIAL_CENTRAL"))->asString());
-
+        edtCentCmp->setText(m_context->centralBranchName());
         {
             ShowAviGuard avi(window(), ShowAviKind::Receiving, msg(QStringLiteral("Receb_Param")));
-            const QVariant result = netSuprimentos->call(QStringLiteral("GetParaSupri"), {NetArg(centralBranch())});
-            DataPacket packet;
-            Consiste::CheckResultServ(result, true, 0, &packet);
-            cdsParaSupri->setData(packet);
-            cdsParaSupri->setLogChanges(false);
+            m_context->loadParameters();
         }
         const int just = dbgGridProdMarc->columnIndex(QStringLiteral("DSJUSTOPER"));
         if (just >= 0)
@@ -98,11 +90,7 @@ void TfrmGridCotaPrec::loadFornCotados()
     DataPacket packet;
     {
         ShowAviGuard avi(window(), ShowAviKind::Receiving, msg(QStringLiteral("Receb_Forn")));
-        const QVariant result = netGridCotaPrec->call(
-            QStringLiteral("GetFornCotados"),
-            {NetArg(cdsColetaprField(QStringLiteral("CDFILIAL"))->asString()),
-             NetArg(cdsColetaprField(QStringLiteral("NRCOLEPRECO"))->asString())});
-        Consiste::CheckResultServ(result, true, 0, &packet);
+        packet = m_context->gridCotaPrec().getFornCotados(m_context->currentBranch(), m_context->currentNumber());
     }
     cdsFornCotados->setData(packet);
 }

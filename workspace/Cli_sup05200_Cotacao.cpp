@@ -4,6 +4,7 @@
 #include "Cli_sup05200.h"
 
 #include "Cli_sup05201.h"
+#include "QuotationContext.h"
 #include "ClientDataSet.h"
 #include "Consiste.h"
 #include "Corvane.h"
@@ -46,10 +47,7 @@ QString TfrmGridCotaPrec::msg(const QString &key) const
 
 QString TfrmGridCotaPrec::paraSupri(const QString &field) const
 {
-    if (!cdsParaSupri->active() || cdsParaSupri->isEmpty())
-        return QString();
-    const Field *f = cdsParaSupri->findField(field);
-    return f ? f->asString().trimmed().toUpper() : QString();
+    return m_context->parameter(field);
 }
 
 bool TfrmGridCotaPrec::usesSituation() const
@@ -84,21 +82,17 @@ void TfrmGridCotaPrec::AtualizaCotacao(const QString &buyer, const QString &s2, 
                                        const QDate &lastDate)
 {
     // An invalid date travels as null: the period is open on that side.
-    QVariant buyers(buyer), allBuyers(s2), allDates(s5), allSuppliers(s4), allRegions(s3);
-    QVariant first = firstDate.isValid() ? QVariant(firstDate) : QVariant();
-    QVariant last = lastDate.isValid() ? QVariant(lastDate) : QVariant();
-    DataPacket packet;
-    {
-        ShowAviGuard avi(window(), ShowAviKind::Receiving, msg(QStringLiteral("Get_DadosFiltro")));
-        const QVariant result = netGridCotaPrec->call(
-            QStringLiteral("GetColetaPr"),
-            {NetArg(centralBranch()), NetArg::ref(buyers), NetArg::ref(allBuyers), NetArg::ref(first),
-             NetArg::ref(last), NetArg::ref(allDates), NetArg(QString()), NetArg::ref(allSuppliers),
-             NetArg(QString()), NetArg::ref(allRegions)});
-        Consiste::CheckResultServ(result, true, 0, &packet);
-    }
-    cdsColetapr->setData(packet);
-    Habilita();
+    ColetaPrFilter filter;
+    filter.branch = centralBranch();
+    filter.buyers = buyer;
+    filter.allBuyers = s2;
+    filter.firstDate = firstDate;
+    filter.lastDate = lastDate;
+    filter.allDates = s5;
+    filter.allSuppliers = s4;
+    filter.allRegions = s3;
+    ShowAviGuard avi(window(), ShowAviKind::Receiving, msg(QStringLiteral("Get_DadosFiltro")));
+    m_context->loadQuotations(filter);
 }
 
 // --- who may handle a quotation ----------------------------------------------------------------
@@ -177,10 +171,6 @@ void TfrmGridCotaPrec::Vd_SenhaGer()
     qryGerente->Open();
     if (qryGerente->IsEmpty())
         Consiste::MensErro(msg(QStringLiteral("GerComp_N_Cad")));
-    if (m_senhaGer == QLatin1String("S")) {
-        focusSituation.dismiss();
-        return;
-    }
     if (qryGerente->RecordCount() > 1) {
         const QString chosen = Pesquisa::Pesquisar(dtsGerente, msg(QStringLiteral("Gerente")), false, true,
                                                    QStringLiteral("CDOPERGERE"));
@@ -188,7 +178,7 @@ void TfrmGridCotaPrec::Vd_SenhaGer()
             Consiste::SilentAbort();
     }
     const QString manager = qryGerente->FieldByName(QStringLiteral("CDOPERGERE"))->asString();
-    if (!Lib00700::CriaConfSenha(manager, msg(QStringLiteral("Conf_senh_Ger")), msg(QStringLiteral("stLbl_Ger")))) {
+    if (!Lib00700::CriaConfSenha(m_context->confirmations(), manager, msg(QStringLiteral("Conf_senh_Ger")), msg(QStringLiteral("stLbl_Ger")))) {
         m_senhaGer = QStringLiteral("N");
         Consiste::SilentAbort();
     }
@@ -205,9 +195,9 @@ void TfrmGridCotaPrec::checkSituationChange()
     const QString before = trimmedUpper(situation->oldValue());
     if (now == before)
         return;
-    auto refuse = [this](const char *key) {
+    auto refuse = [this](const QString &text) {
         focusColumn(kSituacao);
-        Consiste::MensErro(msg(QLatin1String(key)));
+        Consiste::MensErro(text);
     };
     const QString buyer = cdsColetapr->fieldByName(kCdOperador)->asString();
     qryOperRelacAux->Close();
@@ -215,7 +205,7 @@ void TfrmGridCotaPrec::checkSituationChange()
     qryOperRelacAux->Open();
     if (qryOperRelacAux->IsEmpty()) {
         if (!isOperator(buyer))
-            refuse("Cot_NComp");
+            refuse(msg(QStringLiteral("Cot_NComp")));
     } else {
         bool related = false;
         for (qryOperRelacAux->First(); !qryOperRelacAux->Eof(); qryOperRelacAux->Next()) {
@@ -223,11 +213,11 @@ void TfrmGridCotaPrec::checkSituationChange()
                 continue;
             related = true;
             if (trimmedUpper(qryOperRelacAux->FieldByName(QStringLiteral("IDCOTCMPOPER"))->value()) == QLatin1String("N"))
-                refuse("Oper_Relac_N_Aut");
+                refuse(msg(QStringLiteral("Oper_Relac_N_Aut")));
             break;
         }
         if (!related)
-            refuse("Oper_N_Relac");
+            refuse(msg(QStringLiteral("Oper_N_Relac")));
     }
     if (before == QLatin1String("C") && now == QLatin1String("A"))
         Vd_SenhaGer();
@@ -264,24 +254,25 @@ void TfrmGridCotaPrec::sendHeaderDelta()
 {
     if (!cdsColetapr->active() || cdsColetapr->changeCount() == 0)
         return;
-    QVariant headerDelta = packetVariant(cdsColetapr->delta());
-    QVariant itemDelta;
-    auto date = [this](const char *name) {
-        const QDateTime dt = cdsColetapr->fieldByName(QLatin1String(name))->asDateTime();
-        return dt.isValid() ? QVariant(dt.date()) : QVariant();
-    };
+    auto date = [this](const char *name) { return cdsColetapr->fieldByName(QLatin1String(name))->asDateTime().date(); };
+    SetItemColeArgs args;
+    args.headerDelta = packetVariant(cdsColetapr->delta());
+    args.collectionDate = date("DTCOLEPREC");
+    args.branch = Corvane::FiliProc();
+    args.operatorCode = Corvane::Operador();
+    args.allRegionsText = msg(QStringLiteral("TODASREG"));
+    args.oneRegionText = msg(QStringLiteral("UMAREG"));
+    args.allSuppliersText = msg(QStringLiteral("TODOSFORN"));
+    args.oneSupplierText = msg(QStringLiteral("UMFORN"));
+    args.consultation = m_context->consultation();
+    args.purchase = cdsColetapr->fieldByName(QStringLiteral("NRCOMPRA"))->asString();
+    args.buyer = cdsColetapr->fieldByName(kCdOperador)->asString();
+    args.firstDate = date("DTINIVALCOL");
+    args.lastDate = date("DTFINVALCOL");
     try {
         ShowAviGuard avi(window(), ShowAviKind::Storing, msg(QStringLiteral("Grava_Cotacao")));
-        const QVariant result = netGridCotaPrec->call(
-            QStringLiteral("SetItemCole"),
-            {NetArg::ref(headerDelta), NetArg::ref(itemDelta), NetArg(date("DTCOLEPREC")), NetArg(QVariant(false)),
-             NetArg(Corvane::FiliProc()), NetArg(Corvane::Operador()), NetArg(QVariant(false)),
-             NetArg(msg(QStringLiteral("TODASREG"))), NetArg(msg(QStringLiteral("UMAREG"))),
-             NetArg(msg(QStringLiteral("TODOSFORN"))), NetArg(msg(QStringLiteral("UMFORN"))),
-             NetArg(QVariant(boConsulta)), NetArg(cdsColetapr->fieldByName(QStringLiteral("NRCOMPRA"))->asString()),
-             NetArg(cdsColetapr->fieldByName(kCdOperador)->asString()), NetArg(date("DTINIVALCOL")),
-             NetArg(date("DTFINVALCOL"))});
-        Consiste::CheckResultServ(result, true);
+        const SetItemColeReply reply = m_context->gridCotaPrec().setItemCole(args);
+        Consiste::CheckResultServ(reply.result, true);
     } catch (...) {
         cdsColetapr->cancelUpdates();
         throw;
@@ -334,15 +325,11 @@ void TfrmGridCotaPrec::cdsColetaprBeforeDelete()
 {
     const QString branch = cdsColetapr->fieldByName(QStringLiteral("CDFILIAL"))->asString();
     const QString number = cdsColetapr->fieldByName(QStringLiteral("NRCOLEPRECO"))->asString();
-    QVariant region(QStringLiteral(" "));
     bool inPriceList = false;
     {
         ShowAviGuard avi(window(), ShowAviKind::Receiving);
-        const QVariant result = netGridCotaPrec->call(
-            QStringLiteral("Verif_Lista"), {NetArg(branch), NetArg(number), NetArg::ref(region),
-                                            NetArg(QStringLiteral(" ")), NetArg(QStringLiteral(" ")),
-                                            NetArg(QStringLiteral(" "))});
-        inPriceList = result.toBool();
+        const QString all = QStringLiteral(" ");
+        inPriceList = m_context->gridCotaPrec().verifLista(branch, number, all, all, all, all).inPriceList;
     }
     if (inPriceList
         && msgPadrao->ShowMsg(QStringLiteral("Del_Cota_Lista"), MsgDlg::mtWarning, MsgDlg::mbYes | MsgDlg::mbNo)
@@ -352,9 +339,7 @@ void TfrmGridCotaPrec::cdsColetaprBeforeDelete()
     QString refusal;
     {
         ShowAviGuard avi(window(), ShowAviKind::Storing, msg(QStringLiteral("Excl_Cotacao")));
-        refusal = netGridCotaPrec->call(QStringLiteral("DelColetaPr"),
-                                        {NetArg(branch), NetArg(number), NetArg(Corvane::Operador())})
-                      .toString();
+        refusal = m_context->gridCotaPrec().delColetaPr(branch, number, Corvane::Operador());
     }
     if (!refusal.isEmpty())
         Consiste::MensErro(refusal);
@@ -417,7 +402,7 @@ void TfrmGridCotaPrec::sbtCancelarClick()
 
 void TfrmGridCotaPrec::sbtFiltroClick()
 {
-    CriaFiltroGridCotacao();
+    CriaFiltroGridCotacao(*m_context, this);
     update();
     dtsPadraoStateChange();
 }
@@ -439,7 +424,7 @@ void TfrmGridCotaPrec::dbgCotacaoColEnter()
     const bool editAllowed = mnuAlterar->isEnabled() || listEditing;
     bool editable = false;
     if (name == kSituacao)
-        editable = !boConsulta && cdsColetapr->active() && !cdsColetapr->isEmpty();
+        editable = cdsColetapr->active() && !cdsColetapr->isEmpty();
     else if (name == kCdOperador)
         editable = editAllowed;
     dbgCotacao->setOption(DBGrid::Editing, editable);
@@ -482,7 +467,8 @@ void TfrmGridCotaPrec::dbgCotacaoEditButtonClick()
     qryPesqGereComp->ParamByName(QStringLiteral("P_TCDOPERCOMP")).setAsString(QStringLiteral("T"));
     qryPesqGereComp->Open();
     const QString chosen = Pesquisa::Pesquisar(
-        dtsPesqGereComp, tr("Comprador|") + msg(QStringLiteral("GereComp_N_Existe")), false, true, kCdOperador);
+        dtsPesqGereComp, msg(QStringLiteral("Comprador")) + QLatin1Char('|') + msg(QStringLiteral("GereComp_N_Existe")),
+        false, true, kCdOperador);
     if (chosen.isEmpty())
         return;
     if (!listEditing) {
@@ -568,7 +554,7 @@ void TfrmGridCotaPrec::togglePriceListFlag()
 
 void TfrmGridCotaPrec::dbmObsCotPrecEnter()
 {
-    // A concluded quotation keeps its observation; so does a consultation start.
+    // A concluded quotation keeps its observation.
     const bool concluded = usesSituation() && currentSituation() == QLatin1String("C");
-    dbmObsCotPrec->setReadOnly(concluded || boConsulta);
+    dbmObsCotPrec->setReadOnly(concluded);
 }

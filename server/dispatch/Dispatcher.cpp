@@ -5,6 +5,7 @@
 #include "Database.h"
 #include "ServerLog.h"
 #include "ServerError.h"
+#include "ServerText.h"
 
 #include <QElapsedTimer>
 
@@ -55,7 +56,7 @@ DispatchOutcome Dispatcher::handle(const Session &session, Database *db, const Q
 
     DispatchOutcome out;
     if (!session.loggedIn) {
-        out.reply = errorReply(id, QStringLiteral("auth"), QStringLiteral("Log in first."));
+        out.reply = errorReply(id, QStringLiteral("auth"), ServerText::message(QStringLiteral("Login_Primeiro")));
         out.closeAfter = true;
         return out;
     }
@@ -65,7 +66,8 @@ DispatchOutcome Dispatcher::handle(const Session &session, Database *db, const Q
     }
     if (op == QLatin1String("call"))
         return call(session, message, *db);
-    out.reply = errorReply(id, QStringLiteral("server"), QStringLiteral("Unknown request \"%1\".").arg(op));
+    out.reply = errorReply(id, QStringLiteral("server"),
+                           ServerText::message(QStringLiteral("Pedido_Desconhecido")).arg(op));
     return out;
 }
 
@@ -94,7 +96,7 @@ DispatchOutcome Dispatcher::login(const QVariantMap &message, Database &db) cons
                                           .arg(code.trimmed(),
                                                known ? QStringLiteral("wrong password") : QStringLiteral("unknown or inactive operator"),
                                                client);
-        out.reply = errorReply(id, QStringLiteral("auth"), QStringLiteral("Operator or password not valid."));
+        out.reply = errorReply(id, QStringLiteral("auth"), ServerText::message(QStringLiteral("Login_Invalido")));
         out.delayMs = m_loginDelayMs;
         out.sessionChanged = true;   // a refused login ends any earlier session
         return out;
@@ -133,21 +135,24 @@ DispatchOutcome Dispatcher::call(const Session &session, const QVariantMap &mess
     const MethodDecl *decl = m_table.find(object, method);
     const QVariant rawArgs = message.value(QStringLiteral("args"));
     if (!m_table.hasObject(object)) {
-        refuse(QStringLiteral("unknown-object"), QStringLiteral("Unknown server object \"%1\".").arg(object));
+        refuse(QStringLiteral("unknown-object"),
+               ServerText::message(QStringLiteral("Objeto_Desconhecido")).arg(object));
     } else if (!decl) {
-        refuse(QStringLiteral("unknown-method"), QStringLiteral("Unknown method \"%1\" of %2.").arg(method, object));
+        refuse(QStringLiteral("unknown-method"),
+               ServerText::message(QStringLiteral("Metodo_Desconhecido")).arg(method, object));
     } else if (rawArgs.isValid() && rawArgs.typeId() != QMetaType::QVariantList) {
-        refuse(QStringLiteral("arguments"), QStringLiteral("args must be an array"));
+        refuse(QStringLiteral("arguments"), ServerText::message(QStringLiteral("Args_N_Lista")));
     } else {
         QVariantList args = rawArgs.toList();
+        const QList<ArgDecl> &specs = decl->contract.args;
         QString problem = MethodTable::checkArguments(*decl, args);
         if (!problem.isEmpty()) {
             refuse(QStringLiteral("arguments"), problem);
         } else {
-            for (int position : decl->operatorArgs) {
-                if (position < args.size() && padOperator(args.at(position).toString()) != session.operatorCode) {
-                    refuse(QStringLiteral("auth"),
-                           QStringLiteral("argument %1: the operator is not the one logged in.").arg(position));
+            for (int position = 0; position < specs.size() && position < args.size(); ++position) {
+                if (specs.at(position).isOperator
+                    && padOperator(args.at(position).toString()) != session.operatorCode) {
+                    refuse(QStringLiteral("auth"), ServerText::message(QStringLiteral("Arg_Operador")).arg(position));
                     break;
                 }
             }
@@ -155,11 +160,18 @@ DispatchOutcome Dispatcher::call(const Session &session, const QVariantMap &mess
         if (outcome == QLatin1String("ok")) {
             MethodTable::normalizeArguments(*decl, args);
             try {
-                CallContext context{session, db, args};
+                // The method works on a copy of the session; what it records there (a
+                // confirmation) is kept only when the call succeeds.
+                Session callSession = session;
+                CallContext context{callSession, db, decl->contract, args};
                 const QVariant result = decl->fn(context);
+                if (!(callSession == session)) {
+                    out.sessionChanged = true;
+                    out.session = callSession;
+                }
                 IndexMap refs;
-                for (int i = 0; i < decl->args.size() && i < args.size(); ++i) {
-                    if (decl->args.at(i).byRef)
+                for (int i = 0; i < specs.size() && i < args.size(); ++i) {
+                    if (specs.at(i).byRef)
                         refs.insert(i, args.at(i));
                 }
                 out.reply = {{kId, id}, {QStringLiteral("result"), result},
@@ -167,10 +179,10 @@ DispatchOutcome Dispatcher::call(const Session &session, const QVariantMap &mess
             } catch (const ServerError &e) {
                 refuse(e.code(), e.message());
             } catch (const std::exception &e) {
-                refuse(QStringLiteral("server"), QStringLiteral("The server could not complete the operation."));
+                refuse(QStringLiteral("server"), ServerText::message(QStringLiteral("Operacao_Falhou")));
                 outcome += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(e.what()));
             } catch (...) {
-                refuse(QStringLiteral("server"), QStringLiteral("The server could not complete the operation."));
+                refuse(QStringLiteral("server"), ServerText::message(QStringLiteral("Operacao_Falhou")));
                 outcome += QStringLiteral(" (unknown exception)");
             }
         }

@@ -1,29 +1,15 @@
 #include "MethodTable.h"
 
 #include "DataPacket.h"
+#include "ServerText.h"
 
 #include <QDate>
 #include <QDateTime>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
-
-QString typeName(ArgType type)
-{
-    switch (type) {
-    case ArgType::Variant: return QStringLiteral("any value");
-    case ArgType::String: return QStringLiteral("text");
-    case ArgType::Integer: return QStringLiteral("integer");
-    case ArgType::Float: return QStringLiteral("number");
-    case ArgType::Boolean: return QStringLiteral("boolean");
-    case ArgType::Date: return QStringLiteral("date");
-    case ArgType::DateTime: return QStringLiteral("date-time");
-    case ArgType::Packet: return QStringLiteral("data packet");
-    case ArgType::Array: return QStringLiteral("array");
-    }
-    return QStringLiteral("?");
-}
 
 bool isInteger(const QVariant &v)
 {
@@ -66,6 +52,16 @@ bool fits(ArgType type, const QVariant &v)
     return false;
 }
 
+// The name of a kind of value as the caller reads it ("Tipo_<kind>" of the server's
+// messages); a kind without a text there keeps its protocol name.
+QString typeText(const QString &kind)
+{
+    QString key = QStringLiteral("Tipo_") + kind;
+    key.replace(QLatin1Char(' '), QLatin1Char('_')).replace(QLatin1Char('-'), QLatin1Char('_'));
+    const QString text = ServerText::message(key);
+    return text == key ? kind : text;
+}
+
 } // namespace
 
 QString MethodTable::valueTypeName(const QVariant &v)
@@ -88,11 +84,44 @@ QString MethodTable::valueTypeName(const QVariant &v)
     }
 }
 
-void MethodTable::add(MethodDecl decl)
+const QVariant &CallContext::arg(const QString &name) const
 {
-    const QString object = decl.object;
-    const QString name = decl.name;
-    m_objects[object].insert(name, std::move(decl));
+    const int i = method.indexOf(name);
+    if (i < 0 || i >= args.size())
+        throw std::logic_error(QStringLiteral("%1 has no argument %2").arg(method.name, name).toStdString());
+    return args.at(i);
+}
+
+QVariant &CallContext::arg(const QString &name)
+{
+    const int i = method.indexOf(name);
+    if (i < 0 || i >= args.size())
+        throw std::logic_error(QStringLiteral("%1 has no argument %2").arg(method.name, name).toStdString());
+    return args[i];
+}
+
+void MethodTable::implement(const QString &object, const QString &method, MethodFn fn)
+{
+    add(Protocol::method(object, method), std::move(fn));
+}
+
+void MethodTable::add(MethodContract contract, MethodFn fn)
+{
+    const QString object = contract.object;
+    const QString method = contract.name;
+    if (m_objects.value(object).contains(method))
+        throw std::logic_error(QStringLiteral("%1.%2 is implemented twice").arg(object, method).toStdString());
+    m_objects[object].insert(method, MethodDecl{std::move(contract), std::move(fn)});
+}
+
+QStringList MethodTable::unimplemented() const
+{
+    QStringList out;
+    for (const MethodContract &m : Protocol::methods()) {
+        if (!find(m.object, m.name))
+            out << m.qualifiedName();
+    }
+    return out;
 }
 
 bool MethodTable::hasObject(const QString &object) const
@@ -116,24 +145,28 @@ QList<const MethodDecl *> MethodTable::methods() const
         for (const auto &decl : object)
             out.append(&decl);
     std::sort(out.begin(), out.end(), [](const MethodDecl *a, const MethodDecl *b) {
-        return a->object != b->object ? a->object < b->object : a->name < b->name;
+        return a->object() != b->object() ? a->object() < b->object() : a->name() < b->name();
     });
     return out;
 }
 
 QString MethodTable::checkArguments(const MethodDecl &decl, const QVariantList &args)
 {
-    if (args.size() != decl.args.size()) {
-        return QStringLiteral("%1 takes %2 argument(s), got %3")
-            .arg(decl.name).arg(decl.args.size()).arg(args.size());
+    const QList<ArgDecl> &specs = decl.contract.args;
+    if (args.size() != specs.size()) {
+        return ServerText::message(QStringLiteral("Args_Quantidade"))
+            .arg(decl.name())
+            .arg(specs.size())
+            .arg(args.size());
     }
     for (int i = 0; i < args.size(); ++i) {
-        const ArgSpec &spec = decl.args.at(i);
+        const ArgDecl &spec = specs.at(i);
         const QVariant &v = args.at(i);
         if (isNull(v) ? !spec.nullable : !fits(spec.type, v)) {
             const QString name = spec.name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(spec.name);
-            return QStringLiteral("argument %1%2: expected %3, got %4")
-                .arg(i).arg(name, typeName(spec.type), valueTypeName(v));
+            return ServerText::message(QStringLiteral("Arg_Tipo"))
+                .arg(i)
+                .arg(name, typeText(Protocol::argTypeName(spec.type)), typeText(valueTypeName(v)));
         }
     }
     return {};
@@ -141,14 +174,15 @@ QString MethodTable::checkArguments(const MethodDecl &decl, const QVariantList &
 
 void MethodTable::normalizeArguments(const MethodDecl &decl, QVariantList &args)
 {
-    const int n = int(qMin(args.size(), decl.args.size()));
+    const QList<ArgDecl> &specs = decl.contract.args;
+    const int n = int(qMin(args.size(), specs.size()));
     for (int i = 0; i < n; ++i) {
         QVariant &v = args[i];
         if (isNull(v)) {
             v = QVariant();
             continue;
         }
-        switch (decl.args.at(i).type) {
+        switch (specs.at(i).type) {
         case ArgType::Float:
             if (isInteger(v))
                 v = QVariant(v.toDouble());

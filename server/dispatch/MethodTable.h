@@ -1,50 +1,45 @@
 #pragma once
 
+#include "ProtocolContract.h"
 #include "ServerError.h"
 #include "Session.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
 
 class Database;
 
-// The declared type of a method argument.  A call whose argument does not match gets an
-// "arguments" error naming the position and the expected type.  Null is accepted for
-// every type except where `nullable` is false; Variant accepts anything.
-enum class ArgType { Variant, String, Integer, Float, Boolean, Date, DateTime, Packet, Array };
-
-struct ArgSpec
-{
-    QString name;          // for error messages and docs ("P_CDFILIAL")
-    ArgType type = ArgType::Variant;
-    bool byRef = false;    // its value after the call travels back in "refs"
-    bool nullable = true;
-};
-
-// What a method sees: the session, its worker's database and the arguments, which it
-// may change in place (by-reference arguments).
+// What a method sees: the session (which it may change: ConfSenha records a
+// confirmation there), its worker's database, the method's contract and the arguments,
+// which it reads and changes (by-reference arguments) by name.
 struct CallContext
 {
-    const Session &session;
+    Session &session;
     Database &db;
+    const MethodContract &method;
     QVariantList &args;
+
+    // The argument named name; a name the method's contract does not declare is a
+    // programming error of the method and throws std::logic_error.
+    const QVariant &arg(const QString &name) const;
+    QVariant &arg(const QString &name);
 };
 
 using MethodFn = std::function<QVariant(CallContext &)>;
 
+// A method of the contract with the server's implementation.
 struct MethodDecl
 {
-    QString object;        // "Sup05200.rdmGridCotaPrec"
-    QString name;          // "GetColetaPr"
-    QList<ArgSpec> args;
+    MethodContract contract;
     MethodFn fn;
-    // Positions of arguments that carry the logged operator; each must equal the
-    // session's operator (after padding), else the call is refused with "auth".
-    QList<int> operatorArgs;
+
+    const QString &object() const { return contract.object; }
+    const QString &name() const { return contract.name; }
 };
 
 // The registry of server objects and their methods.  Filled once at start, then read
@@ -52,10 +47,16 @@ struct MethodDecl
 class MethodTable
 {
 public:
-    void add(MethodDecl decl);
+    // Registers the implementation of a method of the contract; a method the contract
+    // does not declare, or one implemented twice, throws std::logic_error at start.
+    void implement(const QString &object, const QString &method, MethodFn fn);
+    // Registers a method declared outside the protocol contract (test objects).
+    void add(MethodContract contract, MethodFn fn);
     bool hasObject(const QString &object) const;
     const MethodDecl *find(const QString &object, const QString &method) const;
     QList<const MethodDecl *> methods() const;
+    // The methods of the contract without an implementation ("Object.Method").
+    QStringList unimplemented() const;
 
     // Checks count and types; returns an empty string when the arguments fit, else the
     // message of the "arguments" error.  Integers are accepted for Float arguments.
@@ -78,5 +79,5 @@ private:
 // "Sup.rdmSuprimentos".
 void registerServerObjects(MethodTable &table);
 
-inline const QString kGridCotaPrecObject = QStringLiteral("Sup05200.rdmGridCotaPrec");
-inline const QString kSuprimentosObject = QStringLiteral("Sup.rdmSuprimentos");
+inline const QString &kGridCotaPrecObject = Protocol::kGridCotaPrec;
+inline const QString &kSuprimentosObject = Protocol::kSuprimentos;

@@ -1,8 +1,22 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 
-// Who a connection runs as, known after a successful login.
+// A password confirmation the forms asked for (a manager's or a buyer's), verified by
+// ConfSenha and remembered by the connection's session so that the write it authorises
+// can demand it.  Used once; expires after Session::kConfirmationSeconds.
+struct Confirmation
+{
+    QString operatorCode;  // whose password was confirmed, padded to 12
+    QDateTime at;          // when (UTC)
+
+    bool operator==(const Confirmation &) const = default;
+};
+
+// Who a connection runs as, known after a successful login, and the confirmations it
+// holds.
 struct Session
 {
     QString operatorCode;  // CDOPERADOR, padded to 12
@@ -10,4 +24,9 @@ struct Session
     QString branch;        // CDFILIAL the operator logged in at
     QString client;        // free text the client sent ("sup-host 0.1", "sup-call")
     bool loggedIn = false;
+    QList<Confirmation> confirmations;
+
+    static constexpr int kConfirmationSeconds = 300;
+
+    bool operator==(const Session &) const = default;
 };

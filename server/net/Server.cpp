@@ -3,6 +3,7 @@
 #include "MethodTable.h"
 #include "ServerConnection.h"
 #include "ServerLog.h"
+#include "ServerText.h"
 #include "WorkerPool.h"
 
 #include <QTcpServer>
@@ -99,7 +100,7 @@ void Server::dispatch(ServerConnection *connection, const QVariantMap &message)
     if (!m_pool) {
         DispatchOutcome stopping;
         stopping.reply = Dispatcher::errorReply(message.value(QStringLiteral("id")), QStringLiteral("server"),
-                                                QStringLiteral("The server is stopping."));
+                                                ServerText::message(QStringLiteral("Servidor_Parando")));
         connection->finish(stopping);
         return;
     }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "Session.h"
+
+#include <QDateTime>
+#include <QList>
 #include <QString>
 
 class Database;
@@ -25,4 +29,28 @@ public:
     // no parameters.
     static QString parameter(Database &db, const QString &centralBranch, const QString &name,
                              const QString &fallback);
+
+    // True when managerCode is one of buyerCode's managers (GERECOMP).  Stored codes.
+    static bool isManagerOf(Database &db, const QString &managerCode, const QString &buyerCode);
+
+    // --- password confirmations (ConfSenha) ---------------------------------------------
+    // A session keeps at most this many; a new one pushes out the oldest.
+    static constexpr int kMaxConfirmations = 4;
+
+    // How long a confirmation counts, in seconds: Session::kConfirmationSeconds unless
+    // setConfirmationSeconds changed it (tests of expiry, which cannot wait five minutes).
+    static int confirmationSeconds();
+    static void setConfirmationSeconds(int seconds);
+
+    // True while confirmation still counts at now (UTC).
+    static bool isFresh(const Confirmation &confirmation, const QDateTime &now);
+
+    // Remembers in session that operatorCode (stored code) confirmed the password at now,
+    // dropping the expired confirmations and, beyond kMaxConfirmations, the oldest.
+    static void recordConfirmation(Session &session, const QString &operatorCode, const QDateTime &now);
+
+    // Takes (removes) from confirmations the oldest fresh one given by a manager of
+    // buyerCode; false when there is none.
+    static bool takeManagerConfirmation(Database &db, QList<Confirmation> &confirmations,
+                                        const QString &buyerCode, const QDateTime &now);
 };

@@ -10,23 +10,21 @@
 
 namespace Arguments {
 
-QString text(const CallContext &ctx, int i)
+QString text(const CallContext &ctx, const QString &name)
 {
-    if (i >= ctx.args.size())
-        return {};
-    const QVariant &v = ctx.args.at(i);
+    const QVariant &v = ctx.arg(name);
     return v.isValid() && !v.isNull() ? v.toString() : QString();
 }
 
-QString code(const CallContext &ctx, int i, int width)
+QString code(const CallContext &ctx, const QString &name, int width)
 {
-    const QString raw = text(ctx, i);
+    const QString raw = text(ctx, name);
     return raw.trimmed().isEmpty() ? QString() : padCode(raw, width);
 }
 
-QString requiredCode(const CallContext &ctx, int i, int width, const QString &what)
+QString requiredCode(const CallContext &ctx, const QString &name, int width, const QString &what)
 {
-    const QString c = code(ctx, i, width);
+    const QString c = code(ctx, name, width);
     if (c.isEmpty())
         throw ServerError::arguments(ServerText::message(QStringLiteral("Arg_N_Inf"), {what}));
     return c;
@@ -50,11 +48,9 @@ QString canonicalList(const QVariant &list, int width)
     return QLatin1Char('_') + codes.join(QLatin1Char('_')) + QLatin1Char('_');
 }
 
-QDate date(const CallContext &ctx, int i)
+QDate date(const CallContext &ctx, const QString &name)
 {
-    if (i >= ctx.args.size())
-        return {};
-    const QVariant &v = ctx.args.at(i);
+    const QVariant &v = ctx.arg(name);
     if (v.typeId() == QMetaType::QDateTime)
         return v.toDateTime().date();
     if (v.typeId() == QMetaType::QDate)

@@ -11,14 +11,14 @@ struct CallContext;
 // the all-mark "T", and blank meaning "all" where a method says so.
 namespace Arguments {
 
-// The text of argument i; "" for null.
-QString text(const CallContext &ctx, int i);
+// The text of the argument named name; "" for null.
+QString text(const CallContext &ctx, const QString &name);
 
-// The code of argument i padded to its stored width (padCode).
-QString code(const CallContext &ctx, int i, int width);
+// The code of the argument padded to its stored width (padCode).
+QString code(const CallContext &ctx, const QString &name, int width);
 
 // As code(), but an empty code is refused with an "arguments" error naming what.
-QString requiredCode(const CallContext &ctx, int i, int width, const QString &what);
+QString requiredCode(const CallContext &ctx, const QString &name, int width, const QString &what);
 
 // True when the value is the all-mark "T" (any case, blanks around ignored).
 bool isAllMark(const QVariant &value);
@@ -27,7 +27,7 @@ bool isAllMark(const QVariant &value);
 // underscores ("_001_007_").  Empty when the list holds no code.
 QString canonicalList(const QVariant &list, int width);
 
-// The date of argument i (a date or a date-time); invalid for null.
-QDate date(const CallContext &ctx, int i);
+// The date of the argument (a date or a date-time); invalid for null.
+QDate date(const CallContext &ctx, const QString &name);
 
 } // namespace Arguments

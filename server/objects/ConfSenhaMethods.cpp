@@ -1,10 +1,13 @@
 // "ConfSenha" of "Sup.rdmSuprimentos": the password confirmation the forms ask for
-// (a manager's or a buyer's) is verified here, so that no client ever reads a hash.
+// (a manager's or a buyer's) is verified here, so that no client ever reads a hash, and
+// a confirmed password is remembered by the session for the write that demands it.
 
+#include "AccessRules.h"
 #include "Codes.h"
 #include "Database.h"
 #include "MethodTable.h"
 
+#include <QDateTime>
 #include <QThread>
 
 #include <sodium.h>
@@ -15,8 +18,8 @@ QVariant confSenha(CallContext &call)
 {
     if (sodium_init() < 0)
         throw ServerError::failure(QStringLiteral("Falha ao iniciar a verificação de senha."));
-    const QString operatorCode = padOperator(call.args.at(0).toString());
-    const QByteArray password = call.args.at(1).toString().toUtf8();
+    const QString operatorCode = padOperator(call.arg(QStringLiteral("P_CDOPERADOR")).toString());
+    const QByteArray password = call.arg(QStringLiteral("P_SENHA")).toString().toUtf8();
 
     QString hash;
     QString name;
@@ -28,21 +31,19 @@ QVariant confSenha(CallContext &call)
     }
     // An unknown or inactive operator gets the same answer as a wrong password, and every
     // refusal is slowed down so the method cannot be used to guess passwords quickly.
-    if (!confirmed)
+    if (!confirmed) {
         QThread::msleep(700);
-    return confirmed;
+        return false;
+    }
+    // Kept by the connection's session (the dispatcher keeps what a successful call
+    // changed): a reopening asks for it there, takes it once and ignores it once expired.
+    AccessRules::recordConfirmation(call.session, operatorCode, QDateTime::currentDateTimeUtc());
+    return true;
 }
 
 } // namespace
 
 void registerConfSenhaMethods(MethodTable &table)
 {
-    table.add(MethodDecl{
-        kSuprimentosObject,
-        QStringLiteral("ConfSenha"),
-        {ArgSpec{QStringLiteral("P_CDOPERADOR"), ArgType::String, false, false},
-         ArgSpec{QStringLiteral("P_SENHA"), ArgType::String, false, false}},
-        confSenha,
-        {},
-    });
+    table.implement(kSuprimentosObject, QStringLiteral("ConfSenha"), confSenha);
 }

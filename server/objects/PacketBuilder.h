@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataPacket.h"
+#include "ProtocolContract.h"
 
 #include <QSqlQuery>
 
@@ -12,6 +13,9 @@ class PacketBuilder
 {
 public:
     explicit PacketBuilder(QList<FieldDef> fields) : m_packet(std::move(fields)) {}
+    // The packet a method returns, with the layout its contract names.
+    explicit PacketBuilder(const MethodContract &method)
+        : m_packet(Protocol::packetLayout(method.resultPacket)) {}
 
     // Appends every remaining row of query; column i feeds field i.
     PacketBuilder &addRows(QSqlQuery &query);

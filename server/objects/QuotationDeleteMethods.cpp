@@ -16,9 +16,9 @@
 namespace {
 
 // Blank (or empty) stands for "all" in Verif_Lista's scope arguments.
-QString scopeCode(const CallContext &ctx, int i, int width, QString *allMark)
+QString scopeCode(const CallContext &ctx, const QString &name, int width, QString *allMark)
 {
-    const QString c = Arguments::code(ctx, i, width);
+    const QString c = Arguments::code(ctx, name, width);
     *allMark = c.isEmpty() ? QStringLiteral("T") : QStringLiteral("N");
     return c;
 }
@@ -27,13 +27,13 @@ QString scopeCode(const CallContext &ctx, int i, int width, QString *allMark)
 // when a quotation item in the scope belongs to any price list.
 QVariant Verif_Lista(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, 0, 4, QStringLiteral("Filial"));
-    const QString number = Arguments::requiredCode(ctx, 1, 10, QStringLiteral("Cotação"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
+    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Cotação"));
     QString allRegions, allSuppliers, allProducts, allBrands;
-    const QString region = scopeCode(ctx, 2, 3, &allRegions);
-    const QString supplier = scopeCode(ctx, 3, 21, &allSuppliers);
-    const QString product = scopeCode(ctx, 4, 10, &allProducts);
-    const QString brand = scopeCode(ctx, 5, 5, &allBrands);
+    const QString region = scopeCode(ctx, QStringLiteral("CDREGIAO"), 3, &allRegions);
+    const QString supplier = scopeCode(ctx, QStringLiteral("CDFORNECED"), 21, &allSuppliers);
+    const QString product = scopeCode(ctx, QStringLiteral("CDPRODUTO"), 10, &allProducts);
+    const QString brand = scopeCode(ctx, QStringLiteral("CDMARCA"), 5, &allBrands);
     QSqlQuery q = ctx.db.execNamed(QStringLiteral("VerifLista"),
                                    {{QStringLiteral("P_CDFILIAL"), branch},
                                     {QStringLiteral("P_NRCOLEPRECO"), number},
@@ -49,15 +49,17 @@ QVariant Verif_Lista(CallContext &ctx)
 }
 
 // DelColetaPr(CDFILIAL, NRCOLEPRECO, operator): deletes the quotation with its regions,
-// suppliers, items, price-list entries and history, in one transaction.  Answers ""
+// suppliers, items and price-list entries, in one transaction.  Its price and header
+// history stay, and a header-history row 'EXCLUSAO' records who deleted it and when,
+// with the header's buyer and flags as the old value.  Answers ""
 // when deleted, else the refusal text: unknown quotation, operator not allowed to
 // handle the buyer's quotations, a concluded quotation where quotations carry a
 // situation, or confirmed prices in a concluded price list.
 QVariant DelColetaPr(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, 0, 4, QStringLiteral("Filial"));
-    const QString number = Arguments::requiredCode(ctx, 1, 10, QStringLiteral("Cotação"));
-    const QString op = padOperator(ctx.session.operatorCode.isEmpty() ? Arguments::text(ctx, 2)
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
+    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Cotação"));
+    const QString op = padOperator(ctx.session.operatorCode.isEmpty() ? Arguments::text(ctx, QStringLiteral("CDOPERADOR"))
                                                                       : ctx.session.operatorCode);
     const QVariantMap key = {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number}};
     QString refusal;
@@ -87,9 +89,19 @@ QVariant DelColetaPr(CallContext &ctx)
             refusal = ServerText::message(QStringLiteral("Cot_Concluida_N_Excl"), {number});
             return;
         }
-        // Children first, so the order never depends on cascading deletes.
-        for (const char *table : {"ITLISTPREC", "HISTITCOLE", "HISTCOLETA", "ITCOLETAPR", "COLEFORN", "COLEREGI", "COLETAPR"})
+        // Children first, so the order never depends on cascading deletes.  The audit
+        // tables (HISTITCOLE, HISTCOLETA) are never deleted from.
+        for (const char *table : {"ITLISTPREC", "ITCOLETAPR", "COLEFORN", "COLEREGI", "COLETAPR"})
             ctx.db.execNamed(QStringLiteral("DelColetaPr_") + QLatin1String(table), key);
+        const QString header = QStringLiteral("CDOPERADOR=%1;IDSITUCOLETA=%2;IDDISMONTLIS=%3;IDTIPCOLREG=%4")
+                                   .arg(buyer.trimmed(), situation, head.value(2).toString(), head.value(4).toString());
+        QVariantMap audit = key;
+        audit.insert(QStringLiteral("P_CDOPERADOR"), op);
+        audit.insert(QStringLiteral("P_DTHRALTER"), QDateTime::currentDateTimeUtc());
+        audit.insert(QStringLiteral("P_NMCAMPO"), QStringLiteral("EXCLUSAO"));
+        audit.insert(QStringLiteral("P_DSVALORANT"), header);
+        audit.insert(QStringLiteral("P_DSVALORNOVO"), QVariant(QMetaType(QMetaType::QString)));
+        ctx.db.execNamed(QStringLiteral("HeaderAudit"), audit);
     });
     return refusal;
 }
@@ -98,17 +110,6 @@ QVariant DelColetaPr(CallContext &ctx)
 
 void registerQuotationDeleteMethods(MethodTable &table)
 {
-    table.add({kGridCotaPrecObject, QStringLiteral("Verif_Lista"),
-               {{QStringLiteral("CDFILIAL"), ArgType::String},
-                {QStringLiteral("NRCOLEPRECO"), ArgType::String},
-                {QStringLiteral("CDREGIAO"), ArgType::String, true},
-                {QStringLiteral("CDFORNECED"), ArgType::String},
-                {QStringLiteral("CDPRODUTO"), ArgType::String},
-                {QStringLiteral("CDMARCA"), ArgType::String}},
-               Verif_Lista, {}});
-    table.add({kGridCotaPrecObject, QStringLiteral("DelColetaPr"),
-               {{QStringLiteral("CDFILIAL"), ArgType::String},
-                {QStringLiteral("NRCOLEPRECO"), ArgType::String},
-                {QStringLiteral("CDOPERADOR"), ArgType::String}},
-               DelColetaPr, {2}});
+    table.implement(kGridCotaPrecObject, QStringLiteral("Verif_Lista"), Verif_Lista);
+    table.implement(kGridCotaPrecObject, QStringLiteral("DelColetaPr"), DelColetaPr);
 }

@@ -1,11 +1,6 @@
 // "Sup05200.rdmGridCotaPrec": SetItemCole, storing the changes of a quotation.
 //
-// Arguments: 1 header delta of the quotation list (by reference, may be null); 2 item
-// delta of the product/brand grid (by reference, may be null); 3 collection date; 4
-// apply item changes to all regions; 5 logged branch; 6 logged operator; 7 apply item
-// changes to all suppliers; 8..11 the scope texts "all regions", "this region", "all
-// suppliers", "this supplier" recorded with each audit entry; 12 started on a packet;
-// 13 purchase; 14 buyer; 15, 16 validity.
+// The arguments are declared in the protocol contract.
 
 #include "AccessRules.h"
 #include "Arguments.h"
@@ -43,36 +38,19 @@ QString valueText(const QVariant &v)
     return v.isValid() && !v.isNull() ? v.toString() : QString();
 }
 
-QString now()
+// One field a delta row changes, its values as stored (codes padded, flags upper case).
+struct FieldChange
 {
-    return QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
+    QString name;
+    QString oldValue;
+    QString newValue;
+};
 
-void applyHeaderChange(CallContext &ctx, const DataPacket &delta, const DeltaRow &change, const QString &op)
+// The fields a delta row changes (new value differing from its old value), each checked
+// against its domain; nothing is written here.
+QList<FieldChange> requestedChanges(const DataPacket &delta, const DeltaRow &change)
 {
-    if (change.kind == RowChange::Insert)
-        throw ServerError::arguments(ServerText::message(QStringLiteral("Delta_Inclusao")));
-    if (change.kind == RowChange::Delete)
-        throw ServerError::arguments(ServerText::message(QStringLiteral("Delta_Exclusao")));
-    const int branchAt = delta.fieldIndex(QStringLiteral("CDFILIAL"));
-    const int numberAt = delta.fieldIndex(QStringLiteral("NRCOLEPRECO"));
-    if (branchAt < 0 || numberAt < 0)
-        throw ServerError::arguments(ServerText::message(QStringLiteral("Delta_Sem_Chave")));
-    const QString branch = padCode(valueText(change.oldValues.value(branchAt)), 4);
-    const QString number = padCode(valueText(change.oldValues.value(numberAt)), 10);
-    if (branch.trimmed().isEmpty() || number.trimmed().isEmpty())
-        throw ServerError::arguments(ServerText::message(QStringLiteral("Delta_Sem_Chave")));
-
-    const QVariantMap key = {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number}};
-    QSqlQuery head = ctx.db.execNamed(QStringLiteral("QuotationHeader"), key);
-    if (!head.next())
-        throw ServerError::conflict(ServerText::message(QStringLiteral("Cot_N_Encontrada"), {number}));
-    const QString central = AccessRules::centralBranch(ctx.db, branch);
-    const QString refusal = AccessRules::quotationRefusal(ctx.db, op, head.value(0).toString(), central);
-    if (!refusal.isEmpty())
-        throw ServerError::failure(refusal);
-
-    const QString when = now();
+    QList<FieldChange> changes;
     for (const HeaderField &field : kHeaderFields) {
         const QString name = QLatin1String(field.name);
         const int at = delta.fieldIndex(name);
@@ -91,38 +69,113 @@ void applyHeaderChange(CallContext &ctx, const DataPacket &delta, const DeltaRow
             continue;
         if (!field.allowed.isEmpty() && !field.allowed.contains(newValue))
             throw ServerError::arguments(ServerText::message(QStringLiteral("Valor_Invalido"), {name, newValue}));
-        if (name == QLatin1String("CDOPERADOR")) {
-            QSqlQuery buyer = ctx.db.execNamed(QStringLiteral("IsBuyer"), {{QStringLiteral("P_CDOPERADOR"), newValue}});
-            if (newValue.isEmpty() || !buyer.next())
-                throw ServerError::arguments(ServerText::message(QStringLiteral("Comp_N_Cad"), {newValue.trimmed()}));
-        }
         if (name == QLatin1String("DSOBSCOTPREC") && newValue.size() > 2000)
             throw ServerError::arguments(ServerText::message(QStringLiteral("Obs_Longa")));
+        changes.append({name, oldValue, newValue});
+    }
+    return changes;
+}
 
+const FieldChange *findChange(const QList<FieldChange> &changes, const char *name)
+{
+    for (const FieldChange &c : changes) {
+        if (c.name == QLatin1String(name))
+            return &c;
+    }
+    return nullptr;
+}
+
+// Applies one modify of the header delta, after the rules the workspace enforces before
+// posting a quotation row, so that no client gets around them:
+//  - the operator may handle the stored buyer's quotations (AccessRules);
+//  - a new buyer must be a buyer managed (GERECOMP) by the logged operator, as the
+//    workspace only accepts a buyer from the logged manager's buyers;
+//  - where the central branch's quotations carry a situation (IDUTISTATCOT 'S'), a
+//    concluded quotation accepts no change but its reopening (situation C -> A), and
+//    a reopening takes one fresh password confirmation of a manager of the stored buyer
+//    from confirmations.  A reopening may change other fields in the same row: the
+//    quotation is then in progress again.
+void applyHeaderChange(CallContext &ctx, const DataPacket &delta, const DeltaRow &change, const QString &op,
+                       QList<Confirmation> &confirmations, const QDateTime &moment)
+{
+    if (change.kind == RowChange::Insert)
+        throw ServerError::arguments(ServerText::message(QStringLiteral("Delta_Inclusao")));
+    if (change.kind == RowChange::Delete)
+        throw ServerError::arguments(ServerText::message(QStringLiteral("Delta_Exclusao")));
+    const int branchAt = delta.fieldIndex(QStringLiteral("CDFILIAL"));
+    const int numberAt = delta.fieldIndex(QStringLiteral("NRCOLEPRECO"));
+    if (branchAt < 0 || numberAt < 0)
+        throw ServerError::arguments(ServerText::message(QStringLiteral("Delta_Sem_Chave")));
+    const QString branch = padCode(valueText(change.oldValues.value(branchAt)), 4);
+    const QString number = padCode(valueText(change.oldValues.value(numberAt)), 10);
+    if (branch.trimmed().isEmpty() || number.trimmed().isEmpty())
+        throw ServerError::arguments(ServerText::message(QStringLiteral("Delta_Sem_Chave")));
+
+    const QVariantMap key = {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number}};
+    QSqlQuery head = ctx.db.execNamed(QStringLiteral("QuotationHeader"), key);
+    if (!head.next())
+        throw ServerError::conflict(ServerText::message(QStringLiteral("Cot_N_Encontrada"), {number}));
+    const QString storedBuyer = head.value(0).toString();
+    const QString storedSituation = head.value(1).toString().trimmed().toUpper();
+    const QString central = AccessRules::centralBranch(ctx.db, branch);
+    const QString refusal = AccessRules::quotationRefusal(ctx.db, op, storedBuyer, central);
+    if (!refusal.isEmpty())
+        throw ServerError::failure(refusal);
+
+    const QList<FieldChange> changes = requestedChanges(delta, change);
+    if (changes.isEmpty())
+        return;
+
+    // A concluded quotation is frozen while the branch uses situations: only reopening
+    // it is accepted.  "Concluded" is the stored situation, whatever the client saw.
+    const FieldChange *situation = findChange(changes, "IDSITUCOLETA");
+    const bool concluded = storedSituation == QLatin1String("C")
+        && AccessRules::parameter(ctx.db, central, QStringLiteral("IDUTISTATCOT"), QStringLiteral("S")) == QLatin1String("S");
+    const bool reopening = concluded && situation && situation->oldValue == QLatin1String("C")
+        && situation->newValue == QLatin1String("A");
+    if (concluded && !reopening)
+        throw ServerError::failure(ServerText::message(QStringLiteral("Cot_Concluida_N_Alt"), {number}));
+
+    if (const FieldChange *buyer = findChange(changes, "CDOPERADOR")) {
+        QSqlQuery isBuyer = ctx.db.execNamed(QStringLiteral("IsBuyer"), {{QStringLiteral("P_CDOPERADOR"), buyer->newValue}});
+        if (buyer->newValue.isEmpty() || !isBuyer.next())
+            throw ServerError::arguments(ServerText::message(QStringLiteral("Comp_N_Cad"), {buyer->newValue.trimmed()}));
+        if (!AccessRules::isManagerOf(ctx.db, op, buyer->newValue))
+            throw ServerError::failure(ServerText::message(QStringLiteral("Comp_N_Gerenciado"),
+                                                           {buyer->newValue.trimmed(), op.trimmed(), number}));
+    }
+
+    // Checked last, so a confirmation is only taken by a change that passed every other
+    // rule; it leaves the session only when the whole call is stored (SetItemCole).
+    if (reopening && !AccessRules::takeManagerConfirmation(ctx.db, confirmations, storedBuyer, moment))
+        throw ServerError::failure(ServerText::message(QStringLiteral("Reab_Sem_Senha"), {number, storedBuyer.trimmed()}));
+
+    const QString when = moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    for (const FieldChange &field : changes) {
         QVariantMap params = key;
-        params.insert(QStringLiteral("P_NOVO"), newValue.isEmpty() && name == QLatin1String("DSOBSCOTPREC")
-                                                    ? QVariant(QMetaType(QMetaType::QString)) : QVariant(newValue));
-        params.insert(QStringLiteral("P_ANTIGO"), oldValue);
+        params.insert(QStringLiteral("P_NOVO"), field.newValue.isEmpty() && field.name == QLatin1String("DSOBSCOTPREC")
+                                                    ? QVariant(QMetaType(QMetaType::QString)) : QVariant(field.newValue));
+        params.insert(QStringLiteral("P_ANTIGO"), field.oldValue);
         params.insert(QStringLiteral("P_CDOPERADOR"), op);
         params.insert(QStringLiteral("P_DTHRALTE"), when);
-        QSqlQuery update = ctx.db.execNamed(QStringLiteral("SetHeader_") + name, params);
+        QSqlQuery update = ctx.db.execNamed(QStringLiteral("SetHeader_") + field.name, params);
         if (update.numRowsAffected() != 1)
-            throw ServerError::conflict(ServerText::message(QStringLiteral("Cot_Alterada"), {number, name}));
+            throw ServerError::conflict(ServerText::message(QStringLiteral("Cot_Alterada"), {number, field.name}));
         ctx.db.execNamed(QStringLiteral("HeaderAudit"),
                          {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number},
                           {QStringLiteral("P_CDOPERADOR"), op}, {QStringLiteral("P_DTHRALTER"), when},
-                          {QStringLiteral("P_NMCAMPO"), name},
-                          {QStringLiteral("P_DSVALORANT"), oldValue.isEmpty() ? QVariant() : QVariant(oldValue)},
-                          {QStringLiteral("P_DSVALORNOVO"), newValue.isEmpty() ? QVariant() : QVariant(newValue)}});
+                          {QStringLiteral("P_NMCAMPO"), field.name},
+                          {QStringLiteral("P_DSVALORANT"), field.oldValue.isEmpty() ? QVariant() : QVariant(field.oldValue)},
+                          {QStringLiteral("P_DSVALORNOVO"), field.newValue.isEmpty() ? QVariant() : QVariant(field.newValue)}});
     }
 }
 
 QVariant SetItemCole(CallContext &ctx)
 {
-    const QString op = padOperator(ctx.session.operatorCode.isEmpty() ? Arguments::text(ctx, 5)
+    const QString op = padOperator(ctx.session.operatorCode.isEmpty() ? Arguments::text(ctx, QStringLiteral("Operador"))
                                                                       : ctx.session.operatorCode);
-    const QVariant header = ctx.args.value(0);
-    const QVariant items = ctx.args.value(1);
+    const QVariant header = ctx.arg(QStringLiteral("DeltaColetapr"));
+    const QVariant items = ctx.arg(QStringLiteral("DeltaGridProdMarc"));
     DataPacket headerDelta;
     if (isPacket(header))
         headerDelta = header.value<DataPacket>();
@@ -133,13 +186,20 @@ QVariant SetItemCole(CallContext &ctx)
         itemDelta = items.value<DataPacket>();
     else if (items.isValid() && !items.isNull())
         throw ServerError::arguments(ServerText::message(QStringLiteral("Delta_Invalido"), {QStringLiteral("2")}));
+    // When items are stored, a concluded quotation's items follow the header's rule
+    // (no change while concluded); until then every item delta is refused.
     if (!itemDelta.isEmpty())
         throw ServerError::failure(ServerText::message(QStringLiteral("Itens_Pendente")));
 
+    // Confirmations are taken from a copy and leave the session only once every change
+    // of the call is stored.
+    QList<Confirmation> confirmations = ctx.session.confirmations;
+    const QDateTime moment = QDateTime::currentDateTimeUtc();
     ctx.db.transaction([&] {
         for (const DeltaRow &change : headerDelta.changes())
-            applyHeaderChange(ctx, headerDelta, change, op);
+            applyHeaderChange(ctx, headerDelta, change, op, confirmations, moment);
     });
+    ctx.session.confirmations = confirmations;
     return true;
 }
 
@@ -147,22 +207,5 @@ QVariant SetItemCole(CallContext &ctx)
 
 void registerQuotationSaveMethods(MethodTable &table)
 {
-    table.add({kGridCotaPrecObject, QStringLiteral("SetItemCole"),
-               {{QStringLiteral("DeltaColetapr"), ArgType::Variant, true},
-                {QStringLiteral("DeltaGridProdMarc"), ArgType::Variant, true},
-                {QStringLiteral("DTCOLEPREC"), ArgType::Date},
-                {QStringLiteral("TodasRegioes"), ArgType::Boolean},
-                {QStringLiteral("FiliProc"), ArgType::String},
-                {QStringLiteral("Operador"), ArgType::String},
-                {QStringLiteral("TodosForn"), ArgType::Boolean},
-                {QStringLiteral("TODASREG"), ArgType::String},
-                {QStringLiteral("UMAREG"), ArgType::String},
-                {QStringLiteral("TODOSFORN"), ArgType::String},
-                {QStringLiteral("UMFORN"), ArgType::String},
-                {QStringLiteral("boConsulta"), ArgType::Boolean},
-                {QStringLiteral("NRCOMPRA"), ArgType::String},
-                {QStringLiteral("CDOPERADOR"), ArgType::String},
-                {QStringLiteral("DTINIVALCOL"), ArgType::Date},
-                {QStringLiteral("DTFINVALCOL"), ArgType::Date}},
-               SetItemCole, {5}});
+    table.implement(kGridCotaPrecObject, QStringLiteral("SetItemCole"), SetItemCole);
 }

@@ -13,29 +13,17 @@
 
 namespace {
 
-const QList<FieldDef> kParaSupriFields = {
-    {QStringLiteral("CDFILIAL"), FieldType::String, 4},
-    {QStringLiteral("IDUTISTATCOT"), FieldType::String, 1},
-    {QStringLiteral("IDAUDALTCOT"), FieldType::String, 1},
-    {QStringLiteral("IDUMPRODCMP"), FieldType::String, 1},
-    {QStringLiteral("IDUTLPROCMP"), FieldType::String, 1},
-    {QStringLiteral("IDULTIDTVALQ"), FieldType::String, 1},
-    {QStringLiteral("IDPERMREPLICREG"), FieldType::String, 1},
-    {QStringLiteral("IDPERMREPLICFOR"), FieldType::String, 1},
-    {QStringLiteral("IDUTILCONSSOLIOL"), FieldType::String, 1},
-};
-
 // GetParaSupri(central branch): one row.  A branch that is not central answers with
 // its central branch's parameters; a central branch without parameters gets the
 // defaults of the PARASUPRI table.
 QVariant GetParaSupri(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, 0, 4, QStringLiteral("Filial"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("P_CDFILIAL"), 4, QStringLiteral("Filial"));
     const QString central = AccessRules::centralBranch(ctx.db, branch);
     if (central.isEmpty())
         throw ServerError::arguments(ServerText::message(QStringLiteral("Filial_N_Cad"), {branch}));
     QSqlQuery q = ctx.db.execNamed(QStringLiteral("GetParaSupri"), {{QStringLiteral("P_CDFILIAL"), central}});
-    PacketBuilder packet(kParaSupriFields);
+    PacketBuilder packet(ctx.method);
     packet.addRows(q);
     if (packet.packet().rowCount() == 0)
         packet.addRow({central, "S", "S", "N", "N", "D", "S", "S", "N"});
@@ -46,6 +34,5 @@ QVariant GetParaSupri(CallContext &ctx)
 
 void registerSuprimentosMethods(MethodTable &table)
 {
-    table.add({kSuprimentosObject, QStringLiteral("GetParaSupri"),
-               {{QStringLiteral("P_CDFILIAL"), ArgType::String}}, GetParaSupri, {}});
+    table.implement(kSuprimentosObject, QStringLiteral("GetParaSupri"), GetParaSupri);
 }

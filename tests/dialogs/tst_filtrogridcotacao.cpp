@@ -5,6 +5,7 @@
 #include "Cli_sup05200.h"
 #include "Cli_sup05201.h"
 #include "Pkg_Sup05200.h"
+#include "QuotationContext.h"
 
 #include "ServerFixture.h"
 
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTimer>
 #include <QToolButton>
@@ -53,6 +55,7 @@ private slots:
     void savedOptionsComeBack();
     void closingWorkspaceRecreatesTheFilter();
     void captionsFitTheirControls();
+    void worksOnAContextWithoutWorkspace();
 
 private:
     void startWorkspace(const char *operatorCode);
@@ -142,7 +145,7 @@ void tst_FiltroGridCotacao::openFilter(const std::function<void(TfrmFiltroGridCo
     });
     poll.start();
     try {
-        CriaFiltroGridCotacao();
+        CriaFiltroGridCotacao(*frmGridCotaPrec->context(), frmGridCotaPrec);
     } catch (const std::exception &e) {
         QFAIL(e.what());
     }
@@ -601,6 +604,36 @@ void tst_FiltroGridCotacao::captionsFitTheirControls()
         if (!folder.isEmpty())
             QVERIFY(f.grab().save(QDir(folder).filePath(QStringLiteral("filter.png"))));
     });
+}
+
+// The dialog needs nothing of the workspace: given a quotation context alone, it reads
+// its start period through the context's client, loads the context's list and tells the
+// context, which is how the workspace learns to recompute its enabling rule.
+void tst_FiltroGridCotacao::worksOnAContextWithoutWorkspace()
+{
+    QString error;
+    QVERIFY2(m_server.login(QString::fromLatin1(ServerFixture::kBuyer), &error), qPrintable(error));
+    QVERIFY(!frmGridCotaPrec);
+    QuotationContext context;
+    context.open();
+    QSignalSpy changed(&context, &QuotationContext::changed);
+    TfrmFiltroGridCotacao dialog(context);
+    dialog.FormCreate();
+    dialog.FormActivate();
+    QVERIFY(dialog.depDtInicial->date().isValid());
+    dialog.sbtConfirmaClick();
+
+    QVERIFY(!frmGridCotaPrec);
+    QVERIFY(changed.count() >= 1);
+    ClientDataSet *list = context.quotations();
+    QVERIFY(list->active());
+    QVERIFY(list->recordCount() > 0);
+    const QString own = Consiste::Ajusta(QString::fromLatin1(ServerFixture::kBuyer), 12);
+    for (list->first(); !list->eof(); list->next())
+        QCOMPARE(list->fieldByName(QStringLiteral("CDOPERADOR"))->asString(), own);
+    // The filter in force is what the server sent back for the buyer list.
+    QCOMPARE(context.filter().buyers, QStringLiteral("_") + own + QStringLiteral("_"));
+    QCOMPARE(context.filter().branch, context.centralBranch());
 }
 
 QTEST_MAIN(tst_FiltroGridCotacao)

@@ -16,14 +16,12 @@ namespace {
 void addTestMethods(MethodTable &table)
 {
     const QString object = QString::fromLatin1(TestServer::kObject);
-    auto add = [&](const QString &name, QList<ArgSpec> args, MethodFn fn, QList<int> operatorArgs = {}) {
-        MethodDecl decl;
-        decl.object = object;
-        decl.name = name;
-        decl.args = std::move(args);
-        decl.fn = std::move(fn);
-        decl.operatorArgs = std::move(operatorArgs);
-        table.add(std::move(decl));
+    auto add = [&](const QString &name, QList<ArgDecl> args, MethodFn fn) {
+        MethodContract contract;
+        contract.object = object;
+        contract.name = name;
+        contract.args = std::move(args);
+        table.add(std::move(contract), std::move(fn));
     };
     add(QStringLiteral("Echo"), {{QStringLiteral("P_VALOR")}}, [](CallContext &c) { return c.args.at(0); });
     add(QStringLiteral("Typed"),
@@ -31,19 +29,19 @@ void addTestMethods(MethodTable &table)
          {QStringLiteral("P_QTITENS"), ArgType::Integer},
          {QStringLiteral("P_VRPRECO"), ArgType::Float},
          {QStringLiteral("P_DTINIVAL"), ArgType::Date},
-         {QStringLiteral("P_IDATIVO"), ArgType::Boolean, false, false}},
+         {QStringLiteral("P_IDATIVO"), ArgType::Boolean, {}, false, false, false}},
         [](CallContext &c) { return QVariant(c.args); });
     add(QStringLiteral("Swap"),
-        {{QStringLiteral("P_A"), ArgType::String, true},
-         {QStringLiteral("P_B"), ArgType::String, true},
+        {{QStringLiteral("P_A"), ArgType::String, {}, true},
+         {QStringLiteral("P_B"), ArgType::String, {}, true},
          {QStringLiteral("P_N"), ArgType::Integer}},
         [](CallContext &c) {
             std::swap(c.args[0], c.args[1]);
             c.args[2] = 99;   // by value: must not travel back
             return QVariant(QStringLiteral("trocado"));
         });
-    add(QStringLiteral("Operator"), {{QStringLiteral("P_CDOPERADOR"), ArgType::String}},
-        [](CallContext &c) { return QVariant(c.session.operatorCode); }, {0});
+    add(QStringLiteral("Operator"), {{QStringLiteral("P_CDOPERADOR"), ArgType::String, {}, false, true}},
+        [](CallContext &c) { return QVariant(c.session.operatorCode); });
     add(QStringLiteral("Fail"), {{QStringLiteral("P_CODE"), ArgType::String}}, [](CallContext &c) -> QVariant {
         throw ServerError(c.args.at(0).toString(), QStringLiteral("falhou: ") + c.args.at(0).toString());
     });

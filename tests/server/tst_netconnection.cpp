@@ -1,6 +1,7 @@
 // The client side of the wire: NetConnection against a real server.
 
 #include "NetConnection.h"
+#include "ProtocolContract.h"
 #include "TestServer.h"
 
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@ private slots:
     void cleanupTestCase();
 
     void callWritesReferencesBack();
+    void contractCallSendsByNameOnItsOwnObject();
     void errorReplyRaisesAndConnectionStaysUsable();
     void callOnClosedConnectionOpensIt();
     void loginRefused();
@@ -73,6 +75,34 @@ void tst_NetConnection::callWritesReferencesBack()
     QCOMPARE(m_busy, (QList<bool>{true, false}));
 }
 
+// A call through a contract goes to the contract's object whatever the connection's
+// server name, orders the arguments by the contract, sends the ones not given as null and
+// gives back only the by-reference values, by name.
+void tst_NetConnection::contractCallSendsByNameOnItsOwnObject()
+{
+    NetConnection connection;
+    configure(connection, m_server.port());
+    connection.setServerName(QStringLiteral("Sup.rdmSuprimentos"));
+    MethodContract swap;
+    swap.object = QString::fromLatin1(TestServer::kObject);
+    swap.name = QStringLiteral("Swap");
+    swap.args = {{QStringLiteral("P_A"), ArgType::String, {}, true},
+                 {QStringLiteral("P_B"), ArgType::String, {}, true},
+                 {QStringLiteral("P_N"), ArgType::Integer}};
+    QVariantMap refs;
+    const QVariant result = connection.call(
+        swap, {{QStringLiteral("P_N"), 5}, {QStringLiteral("P_A"), QStringLiteral("primeiro")}}, &refs);
+    QCOMPARE(result.toString(), QStringLiteral("trocado"));
+    QCOMPARE(refs.value(QStringLiteral("P_A")), QVariant());
+    QCOMPARE(refs.value(QStringLiteral("P_B")).toString(), QStringLiteral("primeiro"));
+    QVERIFY(!refs.contains(QStringLiteral("P_N")));
+
+    MethodContract echo = swap;
+    echo.name = QStringLiteral("Echo");
+    echo.args = {{QStringLiteral("P_VALOR")}};
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, connection.call(echo, {{QStringLiteral("P_OUTRO"), 1}}));
+}
+
 void tst_NetConnection::errorReplyRaisesAndConnectionStaysUsable()
 {
     NetConnection connection;
@@ -123,6 +153,8 @@ void tst_NetConnection::loginRefused()
         QFAIL("no NetError");
     } catch (const NetError &e) {
         QCOMPARE(e.code(), QStringLiteral("auth"));
+        // The server's refusal reaches the buyer as it was sent.
+        QCOMPARE(e.message(), QStringLiteral("Operador ou senha inválidos."));
     }
     QCOMPARE(m_busy, (QList<bool>{true, false}));
     QVERIFY(!connection.connected());
@@ -144,7 +176,9 @@ void tst_NetConnection::unreachableServer()
         QFAIL("no NetError");
     } catch (const NetError &e) {
         QCOMPARE(e.code(), QStringLiteral("network"));
-        QVERIFY2(e.message().contains(QString::number(port)), qPrintable(e.message()));
+        // Where the server was looked for and why it failed, in the buyer's words.
+        QCOMPARE(e.message(), QStringLiteral("O servidor de aplicação em 127.0.0.1:%1 não pode ser acessado: "
+                                             "a conexão foi recusada.").arg(port));
     }
     try {
         connection.call(QStringLiteral("Echo"), {QVariant(1)});
@@ -175,6 +209,7 @@ void tst_NetConnection::serverGoneMidCall()
         QFAIL("no NetError");
     } catch (const NetError &e) {
         QCOMPARE(e.code(), QStringLiteral("network"));
+        QCOMPARE(e.message(), QStringLiteral("A conexão com o servidor de aplicação foi perdida durante Sleep."));
     }
     QVERIFY2(clock.elapsed() < 2500, "the call waited for the answer of a dead connection");
     QCOMPARE(m_busy, (QList<bool>{true, false}));

@@ -1,0 +1,43 @@
+// The field layout of every packet the server returns: the server builds its packets
+// with these fields and the package's datasets take them as their field definitions.
+
+#include "ContractDeclarations.h"
+
+namespace Protocol {
+
+namespace {
+
+FieldDef s(const char *name, int size)
+{
+    return {QString::fromLatin1(name), FieldType::String, size};
+}
+
+FieldDef dt(const char *name)
+{
+    return {QString::fromLatin1(name), FieldType::DateTime, 0};
+}
+
+} // namespace
+
+QHash<QString, QList<FieldDef>> packetLayouts()
+{
+    return {
+        // The quotation list of the workspace (cdsColetapr).
+        {QStringLiteral("Coletapr"),
+         {s("CDFILIAL", 4), s("NRCOLEPRECO", 10), dt("DTCOLEPREC"), s("NRSEMAINIC", 2), s("NRSEMAFINAL", 2),
+          dt("DTINIVALCOL"), dt("DTFINVALCOL"), s("CDOPERADOR", 12), s("NMOPERADOR", 40), s("IDTIPCOLREG", 1),
+          s("IDDISMONTLIS", 1), s("DSOBSCOTPREC", 2000), s("IDSITUCOLETA", 1), s("NRCOMPRA", 10)}},
+        // The suppliers quoted in the current quotation (cdsFornCotados).
+        {QStringLiteral("FornCotados"),
+         {s("IDTPIJURFORN", 1), s("NRINSJURFORN", 20), s("NMRAZSOCFORN", 40), s("NMFANTFORN", 40),
+          s("NRCOLEPRECO", 10), s("CDFORNECED", 21)}},
+        // The validity period the filter dialog starts with (cdsDadosFiltro).
+        {QStringLiteral("DadosFiltro"), {dt("DTINIVALCOL"), dt("DTFINVALCOL")}},
+        // The procurement parameters of a central branch (cdsParaSupri).
+        {QStringLiteral("ParaSupri"),
+         {s("CDFILIAL", 4), s("IDUTISTATCOT", 1), s("IDAUDALTCOT", 1), s("IDUMPRODCMP", 1), s("IDUTLPROCMP", 1),
+          s("IDULTIDTVALQ", 1), s("IDPERMREPLICREG", 1), s("IDPERMREPLICFOR", 1), s("IDUTILCONSSOLIOL", 1)}},
+    };
+}
+
+} // namespace Protocol
