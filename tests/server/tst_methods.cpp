@@ -12,8 +12,12 @@
 #include "Session.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -31,6 +35,7 @@ struct Engine
     QString skipReason;
     QString pgAdminConnection;
     QString pgName;
+    DatabaseConfig pgConfig;
 };
 
 // The database of the engine the running test row uses.
@@ -48,6 +53,10 @@ private slots:
 
     void migrationsAreRecordedOnce_data() { engines(); }
     void migrationsAreRecordedOnce();
+    void migrationsMergeCommonAndEngineFolders();
+    void migrationKeepsHistoryOfExistingDatabase_data() { engines(); }
+    void migrationKeepsHistoryOfExistingDatabase();
+    void sqliteStoresDatesAsText();
     void getParaSupri_data() { engines(); }
     void getParaSupri();
     void getColetaPrFilters_data() { engines(); }
@@ -62,6 +71,8 @@ private slots:
     void delColetaPrRefusals();
     void delColetaPrDeletesEverything_data() { engines(); }
     void delColetaPrDeletesEverything();
+    void delColetaPrKeepsHistory_data() { engines(); }
+    void delColetaPrKeepsHistory();
     void setItemColeHeader_data() { engines(); }
     void setItemColeHeader();
     void setItemColeStaleOldValuesWriteNothing_data() { engines(); }
@@ -79,9 +90,13 @@ private:
         return call(kGridCotaPrecObject, method, args, operatorCode);
     }
     qlonglong count(const QString &sql, const QVariantMap &params = {});
+    // Every row of a query, each as its values joined with '|'.
+    static QStringList rows(Database &db, const QString &sql, const QVariantMap &params = {});
     QString scalar(const QString &sql, const QVariantMap &params = {});
     // A quotation of the branch in progress, of buyer, with items and not in a concluded list.
     QString openQuotation(const QString &buyer, int skip = 0);
+    // Makes manager one of buyer's managers (GERECOMP): a buyer change needs it.
+    void makeManager(const QString &manager, const QString &buyer);
 
     MethodTable m_table;
     QTemporaryDir m_dir;
@@ -129,6 +144,7 @@ void tst_Methods::initTestCase()
         QVERIFY2(q.exec(QStringLiteral("CREATE DATABASE %1").arg(m_postgres.pgName)), qPrintable(q.lastError().text()));
     }
     pg.name = m_postgres.pgName;
+    m_postgres.pgConfig = pg;
     m_postgres.pgAdminConnection = host;
     m_postgres.db = std::make_unique<Database>(pg, QStringLiteral("tst_pg"));
     QVERIFY2(m_postgres.db->open(&error), qPrintable(error));
@@ -185,11 +201,11 @@ QVariant tst_Methods::call(const QString &object, const QString &method, QVarian
     session.operatorCode = operatorCode;
     session.branch = kCentral;
     session.loggedIn = true;
-    for (int at : decl->operatorArgs) {
-        if (padOperator(args.value(at).toString()) != operatorCode)
+    for (int at = 0; at < decl->contract.args.size(); ++at) {
+        if (decl->contract.args.at(at).isOperator && padOperator(args.value(at).toString()) != operatorCode)
             throw ServerError::auth(QStringLiteral("operator argument"));
     }
-    CallContext ctx{session, *m_current, args};
+    CallContext ctx{session, *m_current, decl->contract, args};
     return decl->fn(ctx);
 }
 
@@ -197,6 +213,19 @@ qlonglong tst_Methods::count(const QString &sql, const QVariantMap &params)
 {
     QSqlQuery q = m_current->exec(sql, params);
     return q.next() ? q.value(0).toLongLong() : -1;
+}
+
+QStringList tst_Methods::rows(Database &db, const QString &sql, const QVariantMap &params)
+{
+    QSqlQuery q = db.exec(sql, params);
+    QStringList out;
+    while (q.next()) {
+        QStringList values;
+        for (int i = 0; i < q.record().count(); ++i)
+            values << q.value(i).toString();
+        out << values.join(QLatin1Char('|'));
+    }
+    return out;
 }
 
 QString tst_Methods::scalar(const QString &sql, const QVariantMap &params)
@@ -219,6 +248,13 @@ QString tst_Methods::openQuotation(const QString &buyer, int skip)
     return {};
 }
 
+void tst_Methods::makeManager(const QString &manager, const QString &buyer)
+{
+    const QVariantMap pair = {{QStringLiteral("G"), manager}, {QStringLiteral("B"), buyer}};
+    if (count(QStringLiteral("SELECT COUNT(*) FROM GERECOMP WHERE CDOPERGERE = :G AND CDOPERCOMP = :B"), pair) == 0)
+        m_current->exec(QStringLiteral("INSERT INTO GERECOMP (CDOPERCOMP, CDOPERGERE) VALUES (:B, :G)"), pair);
+}
+
 static DataPacket packetOf(const QVariant &v)
 {
     if (!isPacket(v))
@@ -239,13 +275,180 @@ void tst_Methods::migrationsAreRecordedOnce()
     ENGINE();
     QString error;
     QVERIFY2(m_current->migrate(&error), qPrintable(error));
-    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM schema_migrations")), m_current->isPostgres() ? 2 : 1);
+    // Versions and names stay those recorded when each engine kept its own schema text.
+    const QStringList expected = m_current->isPostgres()
+        ? QStringList({"1|schema", "2|functions", "3|history_outlives_quotation"})
+        : QStringList({"1|schema", "3|history_outlives_quotation"});
+    QCOMPARE(rows(*m_current, QStringLiteral("SELECT version, name FROM schema_migrations ORDER BY version")), expected);
     QString hash, name;
     QVERIFY(m_current->operatorCredentials(QStringLiteral("COMP01"), &hash, &name));
     QVERIFY(hash.startsWith(QLatin1String("$argon2id$")));
     QCOMPARE(name, QStringLiteral("Ana Paula Ribeiro"));
     QVERIFY(!m_current->operatorCredentials(QStringLiteral("INATIVO"), &hash, &name));
     QVERIFY(hash.isEmpty());
+}
+
+void tst_Methods::migrationsMergeCommonAndEngineFolders()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString common = dir.filePath(QStringLiteral("common"));
+    const QString engine = dir.filePath(QStringLiteral("engine"));
+    QVERIFY(QDir().mkpath(common) && QDir().mkpath(engine));
+    auto write = [](const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write("SELECT 1;\n") > 0;
+    };
+    for (const QString &path : {common + QStringLiteral("/0001_schema.sql"), engine + QStringLiteral("/0002_functions.sql"),
+                                common + QStringLiteral("/0003_history.sql"), engine + QStringLiteral("/notes.sql"),
+                                engine + QStringLiteral("/0004_later.txt")})
+        QVERIFY(write(path));
+
+    // Both folders, one sequence by version; files not named NNNN_name.sql are no migrations.
+    QList<Migration> found;
+    QString error;
+    QVERIFY2(Database::findMigrations({common, engine}, &found, &error), qPrintable(error));
+    QStringList plan;
+    for (const Migration &m : found)
+        plan << QStringLiteral("%1|%2|%3").arg(m.version).arg(m.name, QFileInfo(m.path).dir().dirName());
+    QCOMPARE(plan, QStringList({"1|schema|common", "2|functions|engine", "3|history|common"}));
+
+    // A version given twice (here by the engine's folder and the common one) stops the
+    // start and names both files.
+    QVERIFY(write(engine + QStringLiteral("/0003_other.sql")));
+    QVERIFY(!Database::findMigrations({common, engine}, &found, &error));
+    QVERIFY2(error.contains(QLatin1String("common/0003_history.sql")) && error.contains(QLatin1String("engine/0003_other.sql")),
+             qPrintable(error));
+}
+
+void tst_Methods::migrationKeepsHistoryOfExistingDatabase()
+{
+    ENGINE();
+    const bool pg = m_current->isPostgres();
+    QString error;
+    DatabaseConfig config;
+    DatabaseConfig admin = m_postgres.pgConfig;
+    admin.name = QStringLiteral("postgres");
+    const QString upgradeName = m_postgres.pgName + QStringLiteral("_upgrade");
+    auto runAdmin = [&](const QString &sql) {
+        Database adminDb(admin, QStringLiteral("tst_upgrade_admin"));
+        QString why;
+        if (!adminDb.open(&why))
+            return why;
+        QSqlQuery q(adminDb.sql());
+        return q.exec(sql) ? QString() : q.lastError().text();
+    };
+    if (pg) {
+        config = m_postgres.pgConfig;
+        config.name = upgradeName;
+        runAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(upgradeName));
+        const QString why = runAdmin(QStringLiteral("CREATE DATABASE %1").arg(upgradeName));
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+    } else {
+        config.path = m_dir.filePath(QStringLiteral("upgrade.db"));
+        QFile::remove(config.path);
+    }
+    {
+        Database db(config, QStringLiteral("tst_upgrade"));
+        QVERIFY2(db.open(&error), qPrintable(error));
+        QVERIFY2(db.migrate(&error, 2), qPrintable(error));
+        QCOMPARE(rows(db, QStringLiteral("SELECT MAX(version) FROM schema_migrations")), QStringList(pg ? "2" : "1"));
+
+        // HISTITCOLE as databases created before the engines shared one schema text have
+        // it: numbered by the engine, with a counter past a deleted row.
+        db.exec(QStringLiteral("DROP TABLE HISTITCOLE"));
+        db.exec(QStringLiteral(
+            "CREATE TABLE HISTITCOLE (NRSEQHIST %1, CDFILIAL VARCHAR(4) NOT NULL, NRCOLEPRECO VARCHAR(10) NOT NULL, "
+            "CDREGIAO VARCHAR(3) NOT NULL, CDFORNECED VARCHAR(21) NOT NULL, CDPRODUTO VARCHAR(10) NOT NULL, "
+            "CDMARCA VARCHAR(5) NOT NULL, CDOPERADOR VARCHAR(12) NOT NULL REFERENCES OPERADOR (CDOPERADOR), "
+            "DTHRALTER %2 NOT NULL, IDTIPALTER CHAR(1) NOT NULL, VRPRECANT %3, VRPRECNOVO %3, CDMARCAANT VARCHAR(5), "
+            "CDMARCANOVA VARCHAR(5), DSJUSTOPER VARCHAR(100), DSALTERITMCOT VARCHAR(500), DSABRANGENCIA VARCHAR(100), "
+            "FOREIGN KEY (CDFILIAL, NRCOLEPRECO) REFERENCES COLETAPR (CDFILIAL, NRCOLEPRECO) ON DELETE CASCADE)")
+                    .arg(pg ? QStringLiteral("BIGSERIAL PRIMARY KEY") : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"),
+                         pg ? QStringLiteral("TIMESTAMP") : QStringLiteral("VARCHAR(19)"),
+                         pg ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("REAL")));
+
+        // A quotation with price and header history.
+        const QVariantMap quotation = {{QStringLiteral("O"), op("COMP01")}, {QStringLiteral("W"), QDateTime(QDate(2026, 12, 1), QTime(9, 30), Qt::UTC)},
+                                       {QStringLiteral("C"), QDate(2026, 12, 4)}, {QStringLiteral("D"), QDate(2026, 12, 7)},
+                                       {QStringLiteral("E"), QDate(2026, 12, 13)}};
+        db.exec(QStringLiteral("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0001', 'Matriz')"));
+        db.exec(QStringLiteral("INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, DSSENHAOPER) VALUES (:O, 'Ana', '-')"), quotation);
+        db.exec(QStringLiteral("INSERT INTO COMPRADOR (CDOPERADOR, CDFILIAL) VALUES (:O, '0001')"), quotation);
+        db.exec(QStringLiteral("INSERT INTO COLETAPR (CDFILIAL, NRCOLEPRECO, DTCOLEPREC, DTINIVALCOL, DTFINVALCOL, CDOPERADOR) "
+                               "VALUES ('0001', '0000000001', :C, :D, :E, :O)"), quotation);
+        for (const char *price : {"10.5", "11.25", "12"}) {
+            db.exec(QStringLiteral("INSERT INTO HISTITCOLE (CDFILIAL, NRCOLEPRECO, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA, "
+                                   "CDOPERADOR, DTHRALTER, IDTIPALTER, VRPRECANT, VRPRECNOVO, DSJUSTOPER) VALUES ('0001', "
+                                   "'0000000001', '001', '000000000000000000001', '0000000001', '00001', :O, :W, 'P', 9.75, %1, "
+                                   "'Reajuste do fornecedor')").arg(QLatin1String(price)), quotation);
+        }
+        db.exec(QStringLiteral("DELETE FROM HISTITCOLE WHERE NRSEQHIST = 3"));
+        for (int n : {10, 11}) {
+            db.exec(QStringLiteral("INSERT INTO HISTCOLETA (NRSEQHIST, CDFILIAL, NRCOLEPRECO, CDOPERADOR, DTHRALTER, NMCAMPO, "
+                                   "DSVALORANT, DSVALORNOVO) VALUES (%1, '0001', '0000000001', :O, :W, 'IDDISMONTLIS', 'S', 'N')").arg(n),
+                    quotation);
+        }
+        const QString priceSql = QStringLiteral("SELECT NRSEQHIST, CDOPERADOR, DTHRALTER, VRPRECANT, VRPRECNOVO, DSJUSTOPER FROM HISTITCOLE ORDER BY NRSEQHIST");
+        const QString headerSql = QStringLiteral("SELECT NRSEQHIST, CDOPERADOR, DTHRALTER, NMCAMPO, DSVALORANT, DSVALORNOVO FROM HISTCOLETA ORDER BY NRSEQHIST");
+        const QStringList prices = rows(db, priceSql);
+        const QStringList headers = rows(db, headerSql);
+        QCOMPARE(prices.size(), 2);
+        QCOMPARE(headers.size(), 2);
+
+        QVERIFY2(db.migrate(&error), qPrintable(error));
+        QCOMPARE(rows(db, QStringLiteral("SELECT version, name FROM schema_migrations WHERE version >= 3")),
+                 QStringList("3|history_outlives_quotation"));
+        QCOMPARE(rows(db, priceSql), prices);
+        QCOMPARE(rows(db, headerSql), headers);
+        QSqlQuery first = db.exec(priceSql);
+        QVERIFY(first.next());
+        QCOMPARE(Database::toDateTime(first.value(2)), QDateTime(QDate(2026, 12, 1), QTime(9, 30), Qt::UTC));
+        QCOMPARE(first.value(4).toDouble(), 10.5);
+
+        // Numbering goes on past every number given out, the deleted row's included.
+        db.exec(QStringLiteral("INSERT INTO HISTITCOLE (CDFILIAL, NRCOLEPRECO, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA, "
+                               "CDOPERADOR, DTHRALTER, IDTIPALTER) VALUES ('0001', '0000000001', '001', '000000000000000000001', "
+                               "'0000000001', '00001', :O, :W, 'M')"), quotation);
+        db.exec(QStringLiteral("INSERT INTO HISTCOLETA (CDFILIAL, NRCOLEPRECO, CDOPERADOR, DTHRALTER, NMCAMPO) "
+                               "VALUES ('0001', '0000000001', :O, :W, 'IDSITUCOLETA')"), quotation);
+        QCOMPARE(rows(db, QStringLiteral("SELECT MAX(NRSEQHIST) FROM HISTITCOLE")), QStringList("4"));
+        QCOMPARE(rows(db, QStringLiteral("SELECT MAX(NRSEQHIST) FROM HISTCOLETA")), QStringList("12"));
+
+        // The quotation goes; its history stays.
+        db.exec(QStringLiteral("DELETE FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '0000000001'"));
+        QCOMPARE(rows(db, QStringLiteral("SELECT COUNT(*) FROM COLETAPR")), QStringList("0"));
+        QCOMPARE(rows(db, QStringLiteral("SELECT COUNT(*) FROM HISTITCOLE")), QStringList("3"));
+        QCOMPARE(rows(db, QStringLiteral("SELECT COUNT(*) FROM HISTCOLETA")), QStringList("3"));
+
+        // Started again, nothing is applied twice.
+        QVERIFY2(db.migrate(&error), qPrintable(error));
+        QCOMPARE(rows(db, QStringLiteral("SELECT COUNT(*) FROM schema_migrations")), QStringList(pg ? "3" : "2"));
+    }
+    if (pg)
+        runAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(upgradeName));
+}
+
+void tst_Methods::sqliteStoresDatesAsText()
+{
+    // The shared schema declares dates DATE and moments TIMESTAMP, which SQLite stores
+    // with numeric affinity: the values the server binds ('YYYY-MM-DD', 'YYYY-MM-DD
+    // HH:MM:SS') must stay text, so that they sort and compare as dates.
+    Database &db = *m_sqlite.db;
+    int columns = 0;
+    for (const QString &table : rows(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"))) {
+        QSqlQuery info = db.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table));
+        while (info.next()) {
+            const QString type = info.value(2).toString().toUpper();
+            if (type != QLatin1String("DATE") && type != QLatin1String("TIMESTAMP"))
+                continue;
+            ++columns;
+            const QString column = info.value(1).toString();
+            QCOMPARE(rows(db, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 IS NOT NULL AND typeof(%2) <> 'text'").arg(table, column)),
+                     QStringList("0"));
+        }
+    }
+    QVERIFY2(columns >= 15, qPrintable(QString::number(columns)));
 }
 
 void tst_Methods::getParaSupri()
@@ -451,11 +654,72 @@ void tst_Methods::delColetaPrDeletesEverything()
 
     // A related operator allowed to handle the buyer's quotations deletes it.
     QCOMPARE(call(QStringLiteral("DelColetaPr"), {kCentral, listed, op("AUX01")}, op("AUX01")).toString(), QString());
-    for (const char *table : {"COLETAPR", "COLEREGI", "COLEFORN", "ITCOLETAPR", "ITLISTPREC", "HISTITCOLE"}) {
+    for (const char *table : {"COLETAPR", "COLEREGI", "COLEFORN", "ITCOLETAPR", "ITLISTPREC"}) {
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N").arg(QLatin1String(table)), key), 0);
     }
+    QVERIFY(count(QStringLiteral("SELECT COUNT(*) FROM HISTITCOLE WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key) > 0);
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM LISTPREC WHERE NRSEQPRELIST = '0000000002'")), 1);
     QVERIFY(call(QStringLiteral("DelColetaPr"), {kCentral, listed, op("COMP01")}).toString().contains(listed));
+}
+
+void tst_Methods::delColetaPrKeepsHistory()
+{
+    ENGINE();
+    // An open quotation of COMP01 with price history, in no price list.
+    const QString number = scalar(QStringLiteral(
+        "SELECT C.NRCOLEPRECO FROM COLETAPR C WHERE C.CDFILIAL = '0001' AND C.CDOPERADOR = :B AND C.IDSITUCOLETA = 'A' "
+        "AND EXISTS (SELECT 1 FROM HISTITCOLE H WHERE H.CDFILIAL = C.CDFILIAL AND H.NRCOLEPRECO = C.NRCOLEPRECO) "
+        "AND NOT EXISTS (SELECT 1 FROM ITLISTPREC L WHERE L.CDFILIAL = C.CDFILIAL AND L.NRCOLEPRECO = C.NRCOLEPRECO) "
+        "ORDER BY C.NRCOLEPRECO"), {{QStringLiteral("B"), op("COMP01")}});
+    QVERIFY(!number.isEmpty());
+    const QVariantMap key = {{QStringLiteral("N"), number}};
+    m_current->exec(QStringLiteral(
+        "INSERT INTO HISTCOLETA (CDFILIAL, NRCOLEPRECO, CDOPERADOR, DTHRALTER, NMCAMPO, DSVALORANT, DSVALORNOVO) "
+        "VALUES ('0001', :N, :O, :W, 'IDDISMONTLIS', 'S', 'N')"),
+        {{QStringLiteral("N"), number}, {QStringLiteral("O"), op("COMP01")},
+         {QStringLiteral("W"), QDateTime(QDate(2026, 12, 2), QTime(8, 0), Qt::UTC)}});
+    const QString priceSql = QStringLiteral(
+        "SELECT NRSEQHIST, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA, CDOPERADOR, DTHRALTER, IDTIPALTER, VRPRECANT, VRPRECNOVO "
+        "FROM HISTITCOLE WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N ORDER BY NRSEQHIST");
+    const QString headerSql = QStringLiteral(
+        "SELECT NRSEQHIST, CDOPERADOR, DTHRALTER, NMCAMPO, DSVALORANT, DSVALORNOVO "
+        "FROM HISTCOLETA WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N AND NMCAMPO <> 'EXCLUSAO' ORDER BY NRSEQHIST");
+    const QStringList prices = rows(*m_current, priceSql, key);
+    const QStringList headers = rows(*m_current, headerSql, key);
+    QVERIFY(!prices.isEmpty());
+    QCOMPARE(headers.size(), 1);
+
+    // A refused deletion records nothing.
+    const QString deletions = QStringLiteral("SELECT COUNT(*) FROM HISTCOLETA WHERE NMCAMPO = 'EXCLUSAO'");
+    const qlonglong deletedBefore = count(deletions);
+    QVERIFY(!call(QStringLiteral("DelColetaPr"), {kCentral, QStringLiteral("1"), op("COMP01")}).toString().isEmpty());
+    QCOMPARE(count(deletions), deletedBefore);
+
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime before(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()), Qt::UTC);
+    QCOMPARE(call(QStringLiteral("DelColetaPr"), {kCentral, number, op("AUX01")}, op("AUX01")).toString(), QString());
+    const QDateTime after = QDateTime::currentDateTimeUtc();
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key), 0);
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM ITCOLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key), 0);
+
+    // Price and header history as they were, row for row.
+    QCOMPARE(rows(*m_current, priceSql, key), prices);
+    QCOMPARE(rows(*m_current, headerSql, key), headers);
+
+    // One more header-history row, numbered after every earlier one: who deleted the
+    // quotation, when, and whose it was.
+    const qlonglong lastEarlier = count(QStringLiteral("SELECT MAX(NRSEQHIST) FROM HISTCOLETA WHERE NMCAMPO <> 'EXCLUSAO'"));
+    QSqlQuery q = m_current->exec(QStringLiteral(
+        "SELECT NRSEQHIST, CDOPERADOR, DTHRALTER, DSVALORANT, DSVALORNOVO FROM HISTCOLETA "
+        "WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N AND NMCAMPO = 'EXCLUSAO'"), key);
+    QVERIFY(q.next());
+    QCOMPARE(q.value(1).toString(), op("AUX01"));
+    const QDateTime moment = Database::toDateTime(q.value(2));
+    QVERIFY2(moment >= before && moment <= after, qPrintable(moment.toString(Qt::ISODate)));
+    QVERIFY2(q.value(3).toString().contains(QLatin1String("CDOPERADOR=COMP01;IDSITUCOLETA=A")), qPrintable(q.value(3).toString()));
+    QVERIFY(q.value(4).isNull());
+    QVERIFY(q.value(0).toLongLong() > lastEarlier);
+    QVERIFY(!q.next());
 }
 
 static DataPacket headerDelta(const QString &number, const QVariantList &oldRow, const QVariantList &newRow)
@@ -482,6 +746,7 @@ static QVariantList setItemColeArgs(const QVariant &header, const QVariant &item
 void tst_Methods::setItemColeHeader()
 {
     ENGINE();
+    makeManager(op("COMP01"), op("COMP02"));
     const QString number = openQuotation(op("COMP01"));
     const QVariantMap key = {{QStringLiteral("N"), number}};
     const QString list = scalar(QStringLiteral("SELECT IDDISMONTLIS FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key);
@@ -516,6 +781,7 @@ void tst_Methods::setItemColeHeader()
 void tst_Methods::setItemColeStaleOldValuesWriteNothing()
 {
     ENGINE();
+    makeManager(op("COMP01"), op("COMP02"));
     const QString number = openQuotation(op("COMP01"));
     const QVariantMap key = {{QStringLiteral("N"), number}};
     const QString list = scalar(QStringLiteral("SELECT IDDISMONTLIS FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"), key);

@@ -207,16 +207,17 @@ void tst_Wire::argumentErrorsKeepConnection()
     client->call(QStringLiteral("Typed"), {QStringLiteral("0001"), 2, 1.5, QStringLiteral("2026-12-07"), true});
     reply = client->receive();
     QCOMPARE(errorCode(reply), QStringLiteral("arguments"));
-    QCOMPARE(errorMessage(reply), QStringLiteral("argument 3 (P_DTINIVAL): expected date, got text"));
+    // The text names the position, the argument and the type expected, in the buyer's words.
+    QCOMPARE(errorMessage(reply), QStringLiteral("Argumento 3 (P_DTINIVAL): esperado data, recebido texto."));
 
     client->call(QStringLiteral("Typed"), {QStringLiteral("0001"), 2.5, 1.5, date, true});
     reply = client->receive();
-    QCOMPARE(errorMessage(reply), QStringLiteral("argument 1 (P_QTITENS): expected integer, got number"));
+    QCOMPARE(errorMessage(reply), QStringLiteral("Argumento 1 (P_QTITENS): esperado inteiro, recebido número."));
 
     // Null is refused only where the declaration says so.
     client->call(QStringLiteral("Typed"), {QVariant(), QVariant(), QVariant(), QVariant(), QVariant()});
     reply = client->receive();
-    QCOMPARE(errorMessage(reply), QStringLiteral("argument 4 (P_IDATIVO): expected boolean, got null"));
+    QCOMPARE(errorMessage(reply), QStringLiteral("Argumento 4 (P_IDATIVO): esperado lógico, recebido nulo."));
 
     client->send(QStringLiteral("call"), {{QStringLiteral("object"), QString::fromLatin1(TestServer::kObject)},
                                           {QStringLiteral("method"), QStringLiteral("Echo")},
@@ -241,12 +242,19 @@ void tst_Wire::unknownObjectAndMethod()
     auto client = loggedIn();
     QVERIFY(client);
     client->call(QStringLiteral("Echo"), {1}, QStringLiteral("Sup99999.rdmNada"));
-    QCOMPARE(errorCode(client->receive()), QStringLiteral("unknown-object"));
+    QVariantMap reply = client->receive();
+    QCOMPARE(errorCode(reply), QStringLiteral("unknown-object"));
+    QCOMPARE(errorMessage(reply), QStringLiteral("Objeto do servidor \"Sup99999.rdmNada\" desconhecido."));
     // Names are case-sensitive.
     client->call(QStringLiteral("echo"), {1});
-    QCOMPARE(errorCode(client->receive()), QStringLiteral("unknown-method"));
+    reply = client->receive();
+    QCOMPARE(errorCode(reply), QStringLiteral("unknown-method"));
+    QCOMPARE(errorMessage(reply),
+             QStringLiteral("Método \"echo\" de %1 desconhecido.").arg(QString::fromLatin1(TestServer::kObject)));
     client->send(QStringLiteral("dance"));
-    QCOMPARE(errorCode(client->receive()), QStringLiteral("server"));
+    reply = client->receive();
+    QCOMPARE(errorCode(reply), QStringLiteral("server"));
+    QCOMPARE(errorMessage(reply), QStringLiteral("Pedido \"dance\" desconhecido."));
     client->send(QStringLiteral("ping"));
     QVERIFY(client->receive().value(QStringLiteral("ok")).toBool());
 }
@@ -336,6 +344,8 @@ void tst_Wire::loginRefused()
     clock.start();
     const QVariantMap reply = client.login(op, password);
     QCOMPARE(errorCode(reply), QStringLiteral("auth"));
+    // One text for every refusal: it does not tell which of the two was wrong.
+    QCOMPARE(errorMessage(reply), QStringLiteral("Operador ou senha inválidos."));
     QVERIFY(clock.elapsed() >= 250);   // the test server's delay is 300 ms
 
     // Still not logged in: the next request is refused and the connection closed.
@@ -369,6 +379,7 @@ void tst_Wire::requestBeforeLoginClosesConnection()
     const QVariantMap reply = client.receive();
     QCOMPARE(reply.value(QStringLiteral("id")).toULongLong(), id);
     QCOMPARE(errorCode(reply), QStringLiteral("auth"));
+    QCOMPARE(errorMessage(reply), QStringLiteral("Identifique-se primeiro."));
     QVERIFY(client.waitClosed());
 }
 

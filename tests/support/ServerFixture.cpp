@@ -164,6 +164,19 @@ QVariant ServerFixture::scalar(const QString &sql, const QVariantMap &params, QS
     return query.next() ? query.value(0) : QVariant();
 }
 
+bool ServerFixture::execute(const QString &sql, const QVariantMap &params, QString *error)
+{
+    QSqlQuery query(database());
+    query.prepare(sql);
+    for (auto it = params.cbegin(); it != params.cend(); ++it)
+        query.bindValue(QLatin1Char(':') + it.key(), it.value());
+    if (query.exec())
+        return true;
+    if (error)
+        *error = query.lastError().text();
+    return false;
+}
+
 void ServerFixture::useTemporarySettings()
 {
     QSettings::setDefaultFormat(QSettings::IniFormat);

@@ -63,6 +63,10 @@ public:
     // Runs a query on that connection and returns the first column of its first row
     // (null when no row; the error text in error when it fails).
     QVariant scalar(const QString &sql, const QVariantMap &params = {}, QString *error = nullptr);
+    // Runs a statement that returns no rows (an insert, update or delete) on that
+    // connection, to build the rows a test needs before the forms load them.  False with
+    // the database's error text in error when it fails.
+    bool execute(const QString &sql, const QVariantMap &params = {}, QString *error = nullptr);
 
     // Keeps QSettings (saved options) in a temporary folder for this fixture's life.
     void useTemporarySettings();

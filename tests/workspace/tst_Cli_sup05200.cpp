@@ -1,6 +1,9 @@
 // The quotation workspace driven as a user would, against a real server on the demo data:
 // its first activation, the enabling rule in the states that matter, the access checks,
 // reopening a concluded quotation, the consultation start, deleting and the cell rules.
+// Where a test needs a quotation in a particular state it writes one into the server's
+// database before the workspace loads it (numbers from 9000000001 up, removed again after
+// each test), so that it never depends on what the demo happened to generate.
 #include "Cli_sup05200.h"
 
 #include "ClientDataSet.h"
@@ -8,6 +11,7 @@
 #include "DBGrid.h"
 #include "DBGridDelegate.h"
 #include "DBMemo.h"
+#include "DBNavigator.h"
 #include "DataSource.h"
 #include "PageControl.h"
 #include "ServerFixture.h"
@@ -16,14 +20,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QScopeGuard>
+#include <QSet>
 #include <QTest>
 #include <QToolButton>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 using Kind = ScriptedUserInterface::Kind;
@@ -41,15 +48,18 @@ private slots:
     void emptyListDisablesProductsPageAndTools();
     void concludedQuotationLocksEditingWhenSituationUsed();
     void enablingRuleFollowsPageAndState();
+    void productsPageRuleFollowsItsGrids();
     void operatorCheckRefusesUnrelatedOperators_data();
     void operatorCheckRefusesUnrelatedOperators();
-    void reopeningAsksManagerPasswordOncePerWorkspace();
+    void reopeningAsksManagerPasswordAtEveryReopening();
     void refusedPasswordKeepsQuotationConcluded();
     void consultationStartRestrictsCommands();
     void deleteWithPriceListItemsAsksAndHonoursTheAnswer();
+    void deleteRefusedByServerKeepsRow_data();
     void deleteRefusedByServerKeepsRow();
     void insertIntoListIsRefused();
     void cellPicturesFollowValues();
+    void picturesAreTheResourceDrawings();
     void periodBecomesCommaInFloatGrid();
     void oddTaggedColumnDropsDelete();
 
@@ -60,10 +70,107 @@ private:
     bool locate(const std::function<bool(ClientDataSet &)> &predicate);
     QString value(const char *field) const;
     QString situationOnServer(const QString &number);
+    int countOnServer(const char *table, const QString &number);
+
+    // A quotation of branch 0001 written into the server's database: one region, one
+    // supplier of it and one priced item.
+    struct BuiltQuotation
+    {
+        QString number, region, supplier, product, brand;
+    };
+    bool buildQuotation(const QString &buyer, const QString &situation, BuiltQuotation *built, QString *error);
+    // A price list of branch 0001 holding the quotation's item; IDSITULIST listSituation,
+    // IDPRECCONF confirmed.  Its number in listNumber.
+    bool buildPriceList(const BuiltQuotation &quotation, const QString &listSituation, const QString &confirmed,
+                        QString *listNumber, QString *error);
+    void removeBuiltRows();
+    // Shows the products page with the window active, so that its grids take the focus.
+    bool showProductsPage();
+    // Focuses a grid of the products page: its source becomes the one the commands follow.
+    bool enterGrid(DBGrid *grid, DataSource *source);
 
     ServerFixture m_server;
     std::unique_ptr<TfrmGridCotaPrec> m_form;
+    QStringList m_builtQuotations;
+    QStringList m_builtLists;
 };
+
+namespace {
+
+// Fills a dataset of the products page as its load would: the rows as field values, none
+// of them a pending change, the first one current.
+void fill(ClientDataSet *ds, const QList<QVariantMap> &rows)
+{
+    ds->createDataSet();
+    for (const QVariantMap &row : rows) {
+        ds->append();
+        for (auto it = row.cbegin(); it != row.cend(); ++it)
+            ds->fieldByName(it.key())->setValue(it.value());
+        ds->post();
+    }
+    ds->mergeChangeLog();
+    ds->first();
+}
+
+// The two suppliers the products page shows for the first region of a quotation.
+QList<QVariantMap> productsPageSuppliers(const QString &number)
+{
+    auto supplier = [&](const char *code, const char *name) {
+        return QVariantMap{{QStringLiteral("NRCOLEPRECO"), number},
+                           {QStringLiteral("CDREGIAO"), QStringLiteral("001")},
+                           {QStringLiteral("CDFORNECED"), QString::fromLatin1(code)},
+                           {QStringLiteral("IDFORNCOT"), QStringLiteral("S")},
+                           {QStringLiteral("NMFANTFORN"), QString::fromLatin1(name)}};
+    };
+    return {supplier("F1", "Um"), supplier("F2", "Dois")};
+}
+
+// What the products page shows of a quotation: two regions, two suppliers of the first one
+// and three items of the first supplier.  The first item carries no justification, the
+// second one does, the third only blanks.
+void fillProductsPage(TfrmGridCotaPrec *form, const QString &number)
+{
+    auto region = [](const char *code, const char *name) {
+        return QVariantMap{{QStringLiteral("CDREGIAO"), QString::fromLatin1(code)},
+                           {QStringLiteral("NMREGIAO"), QString::fromLatin1(name)}};
+    };
+    auto item = [&](const char *product, const QVariant &justification) {
+        return QVariantMap{{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                           {QStringLiteral("NRCOLEPRECO"), number},
+                           {QStringLiteral("CDREGIAO"), QStringLiteral("001")},
+                           {QStringLiteral("CDFORNECED"), QStringLiteral("F1")},
+                           {QStringLiteral("CDPRODUTO"), QString::fromLatin1(product)},
+                           {QStringLiteral("NMPRODUTO"), QString::fromLatin1(product)},
+                           {QStringLiteral("VRPRECUNIITM"), 10.0},
+                           {QStringLiteral("DSJUSTOPER"), justification}};
+    };
+    fill(form->cdsGridRegiao, {region("001", "Capital"), region("002", "Interior")});
+    fill(form->cdsGridFornecedor, productsPageSuppliers(number));
+    fill(form->cdsGridProdMarc, {item("P1", QVariant()), item("P2", QStringLiteral("Preço negociado")),
+                                 item("P3", QStringLiteral("   "))});
+}
+
+// The commands whose enabled state is not the one expected, by name ("" when none).
+QString wrongCommands(std::initializer_list<QAction *> enabled, std::initializer_list<QAction *> disabled)
+{
+    QStringList wrong;
+    for (QAction *action : enabled) {
+        if (!action->isEnabled())
+            wrong << action->objectName() + QLatin1String(" is disabled");
+    }
+    for (QAction *action : disabled) {
+        if (action->isEnabled())
+            wrong << action->objectName() + QLatin1String(" is enabled");
+    }
+    return wrong.join(QLatin1String(", "));
+}
+
+QString storedOperator(const char *code)
+{
+    return QString::fromLatin1(code).leftJustified(12, u' ');
+}
+
+} // namespace
 
 void tst_Cli_sup05200::initTestCase()
 {
@@ -81,6 +188,7 @@ void tst_Cli_sup05200::cleanup()
     boConsulta = false;
     OlColetaPr = QVariant();
     m_server.ui().clear();
+    removeBuiltRows();
 }
 
 void tst_Cli_sup05200::cleanupTestCase()
@@ -129,6 +237,135 @@ QString tst_Cli_sup05200::situationOnServer(const QString &number)
         .scalar(QStringLiteral("SELECT IDSITUCOLETA FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"),
                 {{QStringLiteral("N"), number}})
         .toString();
+}
+
+int tst_Cli_sup05200::countOnServer(const char *table, const QString &number)
+{
+    return m_server
+        .scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N")
+                    .arg(QLatin1String(table)),
+                {{QStringLiteral("N"), number}})
+        .toInt();
+}
+
+bool tst_Cli_sup05200::buildQuotation(const QString &buyer, const QString &situation, BuiltQuotation *built,
+                                      QString *error)
+{
+    static int s_next = 0;
+    built->number = QStringLiteral("9%1").arg(++s_next, 9, 10, QLatin1Char('0'));
+    // Any region with a supplier serving it, any product with a brand.
+    built->region = m_server.scalar(QStringLiteral("SELECT MIN(CDREGIAO) FROM REGIFORN"), {}, error).toString();
+    built->supplier = m_server
+                          .scalar(QStringLiteral("SELECT MIN(CDFORNECED) FROM REGIFORN WHERE CDREGIAO = :R"),
+                                  {{QStringLiteral("R"), built->region}}, error)
+                          .toString();
+    built->product = m_server.scalar(QStringLiteral("SELECT MIN(CDPRODUTO) FROM MARCPROD"), {}, error).toString();
+    built->brand = m_server
+                       .scalar(QStringLiteral("SELECT MIN(CDMARCA) FROM MARCPROD WHERE CDPRODUTO = :P"),
+                               {{QStringLiteral("P"), built->product}}, error)
+                       .toString();
+    if (built->supplier.isEmpty() || built->brand.isEmpty()) {
+        if (error->isEmpty())
+            *error = QStringLiteral("the demo data has no supplier serving a region or no product with a brand");
+        return false;
+    }
+    m_builtQuotations << built->number;
+    const QDate today = QDate::currentDate();
+    const QVariantMap key = {{QStringLiteral("F"), QStringLiteral("0001")}, {QStringLiteral("N"), built->number}};
+    QVariantMap head = key;
+    head.insert(QStringLiteral("DC"), today.addDays(-2).toString(Qt::ISODate));
+    head.insert(QStringLiteral("WI"), QStringLiteral("%1").arg(today.weekNumber(), 2, 10, QLatin1Char('0')));
+    head.insert(QStringLiteral("WF"), QStringLiteral("%1").arg(today.addDays(6).weekNumber(), 2, 10, QLatin1Char('0')));
+    head.insert(QStringLiteral("DI"), today.toString(Qt::ISODate));
+    head.insert(QStringLiteral("DF"), today.addDays(6).toString(Qt::ISODate));
+    head.insert(QStringLiteral("O"), buyer);
+    head.insert(QStringLiteral("S"), situation);
+    QVariantMap item = key;
+    item.insert(QStringLiteral("R"), built->region);
+    item.insert(QStringLiteral("FO"), built->supplier);
+    item.insert(QStringLiteral("P"), built->product);
+    item.insert(QStringLiteral("M"), built->brand);
+    return m_server.execute(QStringLiteral("INSERT INTO COLETAPR (CDFILIAL, NRCOLEPRECO, DTCOLEPREC, NRSEMAINIC, "
+                                           "NRSEMAFINAL, DTINIVALCOL, DTFINVALCOL, CDOPERADOR, IDTIPCOLREG, "
+                                           "IDDISMONTLIS, IDSITUCOLETA, CDFILPROC, CDOPERINCL) VALUES (:F, :N, :DC, "
+                                           ":WI, :WF, :DI, :DF, :O, 'G', 'S', :S, :F, :O)"),
+                            head, error)
+           && m_server.execute(QStringLiteral("INSERT INTO COLEREGI (CDFILIAL, NRCOLEPRECO, CDREGIAO) VALUES (:F, :N, :R)"),
+                               {{QStringLiteral("F"), QStringLiteral("0001")}, {QStringLiteral("N"), built->number},
+                                {QStringLiteral("R"), built->region}},
+                               error)
+           && m_server.execute(QStringLiteral("INSERT INTO COLEFORN (CDFILIAL, NRCOLEPRECO, CDREGIAO, CDFORNECED) "
+                                              "VALUES (:F, :N, :R, :FO)"),
+                               {{QStringLiteral("F"), QStringLiteral("0001")}, {QStringLiteral("N"), built->number},
+                                {QStringLiteral("R"), built->region}, {QStringLiteral("FO"), built->supplier}},
+                               error)
+           && m_server.execute(QStringLiteral("INSERT INTO ITCOLETAPR (CDFILIAL, NRCOLEPRECO, CDREGIAO, CDFORNECED, "
+                                              "CDPRODUTO, CDMARCA, VRPRECUNIITM, VRPRECECOITM) "
+                                              "VALUES (:F, :N, :R, :FO, :P, :M, 12.5, 12.0)"),
+                               item, error);
+}
+
+bool tst_Cli_sup05200::buildPriceList(const BuiltQuotation &quotation, const QString &listSituation,
+                                      const QString &confirmed, QString *listNumber, QString *error)
+{
+    static int s_next = 0;
+    *listNumber = QStringLiteral("9%1").arg(++s_next, 9, 10, QLatin1Char('0'));
+    m_builtLists << *listNumber;
+    const QDate today = QDate::currentDate();
+    return m_server.execute(QStringLiteral("INSERT INTO LISTPREC (CDFILIAL, NRSEQPRELIST, DSLISTPREC, DTINIVALLIS, "
+                                           "DTFINVALLIS, IDSITULIST, CDOPERADOR) VALUES ('0001', :L, 'Lista do teste', "
+                                           ":DI, :DF, :S, :O)"),
+                            {{QStringLiteral("L"), *listNumber},
+                             {QStringLiteral("DI"), today.addDays(-30).toString(Qt::ISODate)},
+                             {QStringLiteral("DF"), today.addDays(30).toString(Qt::ISODate)},
+                             {QStringLiteral("S"), listSituation},
+                             {QStringLiteral("O"), storedOperator(ServerFixture::kBuyer)}},
+                            error)
+           && m_server.execute(QStringLiteral("INSERT INTO ITLISTPREC (CDFILIAL, NRSEQPRELIST, NRCOLEPRECO, CDREGIAO, "
+                                              "CDFORNECED, CDPRODUTO, CDMARCA, VRPRECLIST, IDPRECCONF) "
+                                              "VALUES ('0001', :L, :N, :R, :FO, :P, :M, 12.5, :C)"),
+                               {{QStringLiteral("L"), *listNumber}, {QStringLiteral("N"), quotation.number},
+                                {QStringLiteral("R"), quotation.region}, {QStringLiteral("FO"), quotation.supplier},
+                                {QStringLiteral("P"), quotation.product}, {QStringLiteral("M"), quotation.brand},
+                                {QStringLiteral("C"), confirmed}},
+                               error);
+}
+
+void tst_Cli_sup05200::removeBuiltRows()
+{
+    for (const QString &list : std::as_const(m_builtLists)) {
+        for (const char *table : {"ITLISTPREC", "LISTPREC"})
+            m_server.execute(QStringLiteral("DELETE FROM %1 WHERE CDFILIAL = '0001' AND NRSEQPRELIST = :L")
+                                 .arg(QLatin1String(table)),
+                             {{QStringLiteral("L"), list}});
+    }
+    for (const QString &number : std::as_const(m_builtQuotations)) {
+        for (const char *table : {"ITLISTPREC", "HISTITCOLE", "HISTCOLETA", "ITCOLETAPR", "COLEFORN", "COLEREGI", "COLETAPR"})
+            m_server.execute(QStringLiteral("DELETE FROM %1 WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N")
+                                 .arg(QLatin1String(table)),
+                             {{QStringLiteral("N"), number}});
+    }
+    m_builtLists.clear();
+    m_builtQuotations.clear();
+}
+
+bool tst_Cli_sup05200::showProductsPage()
+{
+    m_form->pgcPadrao->setActivePage(m_form->tshProdCotGrid);
+    m_form->pgcPadraoChange();
+    m_form->activateWindow();
+    return QTest::qWaitForWindowActive(m_form.get());
+}
+
+bool tst_Cli_sup05200::enterGrid(DBGrid *grid, DataSource *source)
+{
+    // The rule runs on every message; here it has not yet seen what the test loaded, and
+    // a grid it left disabled takes no focus.
+    m_form->Habilita();
+    if (grid->hasFocus() && m_form->FonteAtual != source)
+        m_form->setFocus();
+    grid->setFocus();
+    return QTest::qWaitFor([&] { return m_form->FonteAtual == source; });
 }
 
 // --- activation ------------------------------------------------------------------------------
@@ -182,9 +419,15 @@ void tst_Cli_sup05200::emptyListDisablesProductsPageAndTools()
 
 void tst_Cli_sup05200::concludedQuotationLocksEditingWhenSituationUsed()
 {
+    BuiltQuotation concluded, inProgress;
+    QString error;
+    QVERIFY2(buildQuotation(storedOperator(ServerFixture::kBuyer), QStringLiteral("C"), &concluded, &error),
+             qPrintable(error));
+    QVERIFY2(buildQuotation(storedOperator(ServerFixture::kBuyer), QStringLiteral("A"), &inProgress, &error),
+             qPrintable(error));
     TfrmGridCotaPrec *form = openWorkspace(QString::fromLatin1(ServerFixture::kBuyer));
     loadAllQuotations();
-    QVERIFY(locate([](ClientDataSet &ds) { return ds.fieldByName(QStringLiteral("IDSITUCOLETA"))->asString() == "C"; }));
+    QVERIFY(form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), concluded.number));
     form->Habilita();
     QCOMPARE(form->cdsColetapr->fieldByName(QStringLiteral("IDSITUCOLETA"))->displayText(), QStringLiteral("Concluída"));
     QVERIFY(!form->mnuAlterar->isEnabled());
@@ -197,21 +440,33 @@ void tst_Cli_sup05200::concludedQuotationLocksEditingWhenSituationUsed()
     form->dbmObsCotPrecEnter();
     QVERIFY(form->dbmObsCotPrec->isReadOnly());
 
-    // The product page: include, simulation and the product tools stay off.
-    form->pgcPadrao->setActivePage(form->tshProdCotGrid);
-    form->pgcPadraoChange();
-    QVERIFY(!form->mnuIncluir->isEnabled());
-    QVERIFY(!form->mnuSimulacao->isEnabled());
-    QVERIFY(!form->mnuObs->isEnabled());
-    QVERIFY(!form->mnuQtComprar->isEnabled());
-    QVERIFY(!form->mnuReajustPr->isEnabled());
-    QVERIFY(form->mnuGridCotaPrecConsul->isEnabled());
+    // The product page with its regions and items: they can be searched and printed, but
+    // include, edit, delete, the simulation and the product tools stay off.
+    QVERIFY(showProductsPage());
+    fillProductsPage(form, concluded.number);
+    QVERIFY(enterGrid(form->dbgGridRegiao, form->dtsGridRegiao));
+    form->Habilita();
+    const auto locked = {form->mnuIncluir, form->mnuAlterar, form->mnuExcluir, form->mnuSimulacao, form->mnuObs,
+                         form->mnuPlanilha, form->mnuAtualizaFormPgto, form->mnuQtComprar, form->mnuReajustPr};
+    QCOMPARE(wrongCommands({form->mnuProcurar, form->mnuImprimir, form->mnuGridCotaPrecConsul}, locked), QString());
+    QVERIFY(enterGrid(form->dbgGridProdMarc, form->dtsGridProdMarc));
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuProcurar, form->mnuImprimir, form->mnuGridCotaPrecConsul}, locked), QString());
 
-    // Back on a quotation in progress the same commands are available, and the
-    // observation is writable again.
+    // The same page of a quotation in progress has them.
     form->pgcPadrao->setActivePage(form->tshCotacao);
     form->pgcPadraoChange();
-    QVERIFY(locate([](ClientDataSet &ds) { return ds.fieldByName(QStringLiteral("IDSITUCOLETA"))->asString() == "A"; }));
+    QVERIFY(form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), inProgress.number));
+    QVERIFY(showProductsPage());
+    fillProductsPage(form, inProgress.number);
+    QVERIFY(enterGrid(form->dbgGridProdMarc, form->dtsGridProdMarc));
+    form->Habilita();
+    QCOMPARE(wrongCommands(locked, {}), QString());
+
+    // Back on the quotation page the same commands are available, and the observation is
+    // writable again.
+    form->pgcPadrao->setActivePage(form->tshCotacao);
+    form->pgcPadraoChange();
     form->Habilita();
     QVERIFY(form->mnuAlterar->isEnabled());
     QVERIFY(form->mnuExcluir->isEnabled());
@@ -259,16 +514,145 @@ void tst_Cli_sup05200::enablingRuleFollowsPageAndState()
     QCOMPARE(form->pgcPadrao->activePage(), form->tshCotacao);
     QVERIFY(form->panNavigator->isVisibleTo(form));
 
-    // The products page follows its own grids: with no region loaded nothing is browsed.
+    // The products page follows its own grids: with no region loaded nothing is browsed,
+    // so neither include nor the simulation (which the same quotation allows once its
+    // regions are there, see productsPageRuleFollowsItsGrids).
     form->pgcPadrao->setActivePage(form->tshProdCotGrid);
     form->pgcPadraoChange();
     QVERIFY(form->FonteAtual == form->dtsGridRegiao);
+    QVERIFY(!form->cdsGridRegiao->active());
     QVERIFY(form->panDatVal->isVisibleTo(form));
-    QVERIFY(form->mnuGridCotaPrecConsul->isEnabled());
-    QVERIFY(!form->mnuAlterar->isEnabled());
-    QVERIFY(!form->mnuExcluir->isEnabled());
-    QVERIFY(!form->mnuAutoMelhor->isEnabled()); // only on the quotation page
+    QVERIFY(form->panDados->isVisibleTo(form));
+    QCOMPARE(wrongCommands({form->mnuGridCotaPrecConsul, form->mnuFiltro, form->mnuCopiarCota},
+                           {form->mnuIncluir, form->mnuSimulacao, form->mnuAlterar, form->mnuExcluir,
+                            form->mnuProcurar, form->mnuObs, form->mnuCopiaJust,
+                            form->mnuAutoMelhor}), // the best price only on the quotation page
+             QString());
+    QVERIFY(!form->dbnPadrao->isEnabled());
+}
+
+void tst_Cli_sup05200::productsPageRuleFollowsItsGrids()
+{
+    BuiltQuotation built;
+    QString error;
+    QVERIFY2(buildQuotation(storedOperator(ServerFixture::kBuyer), QStringLiteral("A"), &built, &error),
+             qPrintable(error));
+    TfrmGridCotaPrec *form = openWorkspace(QString::fromLatin1(ServerFixture::kBuyer));
+    loadAllQuotations();
+    QVERIFY(form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), built.number));
+    QCOMPARE(value("IDSITUCOLETA"), QStringLiteral("A"));
+    QVERIFY(showProductsPage());
+    QVERIFY(form->FonteAtual == form->dtsGridRegiao);
+
+    // Regions open but none in the quotation: include and the simulation, nothing that
+    // needs a row.
+    fill(form->cdsGridRegiao, {});
+    QVERIFY(enterGrid(form->dbgGridRegiao, form->dtsGridRegiao));
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuIncluir, form->mnuSimulacao, form->mnuFiltro, form->mnuAltValidade,
+                            form->mnuExclPrZero, form->mnuCopiarCota, form->mnuGridCotaPrecConsul,
+                            form->mnuInsForn, form->mnuInsRegiao, form->mnuDelForn, form->mnuDelRegiao},
+                           {form->mnuAlterar, form->mnuExcluir, form->mnuProcurar, form->mnuImprimir,
+                            form->mnuObs, form->mnuPlanilha, form->mnuAtualizaFormPgto, form->mnuQtComprar,
+                            form->mnuReajustPr, form->mnuConfirmar, form->mnuCancelar, form->mnuAutoMelhor,
+                            form->mnuCopiaJust}),
+             QString());
+    QVERIFY(form->dbnPadrao->isEnabled());
+
+    // Regions, suppliers and items loaded, on the regions grid: delete, search, print and
+    // the product tools; edit only for the items.
+    fillProductsPage(form, built.number);
+    QVERIFY(enterGrid(form->dbgGridRegiao, form->dtsGridRegiao));
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuIncluir, form->mnuExcluir, form->mnuProcurar, form->mnuImprimir,
+                            form->mnuObs, form->mnuPlanilha, form->mnuAtualizaFormPgto, form->mnuQtComprar,
+                            form->mnuReajustPr, form->mnuSimulacao, form->mnuFiltro, form->mnuExclPrZero,
+                            form->mnuCopiarCota, form->mnuGridCotaPrecConsul},
+                           {form->mnuAlterar, form->mnuConfirmar, form->mnuCancelar, form->mnuAutoMelhor,
+                            form->mnuCopiaJust}),
+             QString());
+    QVERIFY(form->pgcPadrao->isPageEnabled(form->tshCotacao) && form->mnuCotacao->isEnabled());
+    QVERIFY(form->dbgGridRegiao->isEnabled() && form->dbgGridFornecedor->isEnabled()
+            && form->dbgGridProdMarc->isEnabled());
+
+    // The commands follow the grid in use, not the regions: a region without suppliers
+    // leaves nothing to delete or search on the suppliers grid.
+    QVERIFY(enterGrid(form->dbgGridFornecedor, form->dtsGridFornecedor));
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuExcluir, form->mnuProcurar, form->mnuObs}, {form->mnuAlterar}), QString());
+    fill(form->cdsGridFornecedor, {});
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuIncluir, form->mnuSimulacao},
+                           {form->mnuExcluir, form->mnuProcurar, form->mnuImprimir, form->mnuObs,
+                            form->mnuQtComprar}),
+             QString());
+    fill(form->cdsGridFornecedor, productsPageSuppliers(built.number));
+
+    // On the items grid the row can be edited; copying the justification needs one on the
+    // current item (blanks are none).
+    QVERIFY(enterGrid(form->dbgGridProdMarc, form->dtsGridProdMarc));
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuAlterar, form->mnuExcluir, form->mnuProcurar}, {form->mnuCopiaJust}),
+             QString());
+    form->cdsGridProdMarc->next();
+    form->Habilita();
+    QVERIFY(form->mnuCopiaJust->isEnabled());
+    form->cdsGridProdMarc->next();
+    form->Habilita();
     QVERIFY(!form->mnuCopiaJust->isEnabled());
+    form->cdsGridProdMarc->first();
+
+    // Editing an item: confirm and cancel; the other grids and the quotation page wait.
+    form->cdsGridProdMarc->edit();
+    form->cdsGridProdMarc->fieldByName(QStringLiteral("VRPRECUNIITM"))->setAsFloat(11.0);
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuConfirmar, form->mnuCancelar, form->mnuGridCotaPrecConsul},
+                           {form->mnuIncluir, form->mnuAlterar, form->mnuExcluir, form->mnuProcurar,
+                            form->mnuFiltro, form->mnuAltValidade, form->mnuExclPrZero, form->mnuCopiarCota,
+                            form->mnuSimulacao, form->mnuObs}),
+             QString());
+    QVERIFY(!form->pgcPadrao->isPageEnabled(form->tshCotacao));
+    QVERIFY(!form->mnuCotacao->isEnabled());
+    QVERIFY(!form->dbgGridRegiao->isEnabled());
+    QVERIFY(!form->dbgGridFornecedor->isEnabled());
+    QVERIFY(form->dbgGridProdMarc->isEnabled());
+    QVERIFY(!form->dbnPadrao->isEnabled());
+
+    // The price posted but not yet sent: browsing again, but whatever would lose or
+    // overlook the pending change stays off until it is confirmed or cancelled.
+    form->cdsGridProdMarc->post();
+    QVERIFY(form->cdsGridProdMarc->changeCount() > 0);
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuConfirmar, form->mnuCancelar, form->mnuIncluir, form->mnuAlterar,
+                            form->mnuProcurar, form->mnuObs, form->mnuPlanilha, form->mnuAtualizaFormPgto},
+                           {form->mnuExcluir, form->mnuImprimir, form->mnuFiltro, form->mnuAltValidade,
+                            form->mnuExclPrZero, form->mnuCopiarCota, form->mnuGridCotaPrecConsul,
+                            form->mnuInsForn, form->mnuInsRegiao, form->mnuDelForn, form->mnuDelRegiao,
+                            form->mnuSimulacao, form->mnuQtComprar, form->mnuReajustPr}),
+             QString());
+    QVERIFY(!form->pgcPadrao->isPageEnabled(form->tshCotacao));
+    QVERIFY(!form->dbgGridRegiao->isEnabled());
+    QVERIFY(!form->dbgGridFornecedor->isEnabled());
+    QVERIFY(form->dbgGridProdMarc->isEnabled());
+    form->cdsGridProdMarc->cancelUpdates();
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuExcluir, form->mnuImprimir, form->mnuQtComprar, form->mnuInsRegiao},
+                           {form->mnuConfirmar}),
+             QString());
+    QVERIFY(form->pgcPadrao->isPageEnabled(form->tshCotacao));
+    QVERIFY(form->dbgGridRegiao->isEnabled() && form->dbgGridFornecedor->isEnabled());
+
+    // Editing a region keeps its own grid and holds the two below it.
+    QVERIFY(enterGrid(form->dbgGridRegiao, form->dtsGridRegiao));
+    form->cdsGridRegiao->edit();
+    form->Habilita();
+    QVERIFY(form->dbgGridRegiao->isEnabled());
+    QVERIFY(!form->dbgGridFornecedor->isEnabled());
+    QVERIFY(!form->dbgGridProdMarc->isEnabled());
+    QVERIFY(form->mnuConfirmar->isEnabled());
+    form->cdsGridRegiao->cancel();
+    form->Habilita();
+    QVERIFY(form->dbgGridFornecedor->isEnabled() && form->dbgGridProdMarc->isEnabled());
 }
 
 // --- access checks -----------------------------------------------------------------------------
@@ -312,7 +696,7 @@ void tst_Cli_sup05200::operatorCheckRefusesUnrelatedOperators()
 
 // --- reopening a concluded quotation ---------------------------------------------------------
 
-void tst_Cli_sup05200::reopeningAsksManagerPasswordOncePerWorkspace()
+void tst_Cli_sup05200::reopeningAsksManagerPasswordAtEveryReopening()
 {
     TfrmGridCotaPrec *form = openWorkspace(QString::fromLatin1(ServerFixture::kBuyer));
     loadAllQuotations();
@@ -339,34 +723,19 @@ void tst_Cli_sup05200::reopeningAsksManagerPasswordOncePerWorkspace()
     QCOMPARE(situationOnServer(number), QStringLiteral("A"));
     QVERIFY(!m_server.ui().progressActive());
 
-    // Concluding needs no password; reopening again in this workspace asks nothing.
+    // Concluding needs no password.  Reopening again asks again: the server accepts a
+    // manager's confirmation for one write only, so a remembered one would be refused.
     list->edit();
     situation->setValue(QStringLiteral("C"));
     list->post();
     QCOMPARE(situationOnServer(number), QStringLiteral("C"));
+    m_server.ui().answerPassword(QStringLiteral("demo"));
     list->edit();
     situation->setValue(QStringLiteral("A"));
     list->post();
-    QCOMPARE(m_server.ui().count(Kind::Password), 1);
+    QCOMPARE(m_server.ui().count(Kind::Password), 2);
     QCOMPARE(situationOnServer(number), QStringLiteral("A"));
     QCOMPARE(m_server.ui().errors(), QStringList());
-
-    // A new workspace asks again.
-    list->edit();
-    situation->setValue(QStringLiteral("C"));
-    list->post();
-    m_form->FormClose();
-    m_form.reset();
-    form = openWorkspace(QString::fromLatin1(ServerFixture::kBuyer));
-    loadAllQuotations();
-    QVERIFY(locate([&](ClientDataSet &ds) { return ds.fieldByName(QStringLiteral("NRCOLEPRECO"))->asString() == number; }));
-    m_server.ui().clear();
-    m_server.ui().answerPassword(QStringLiteral("demo"));
-    form->cdsColetapr->edit();
-    form->cdsColetapr->fieldByName(QStringLiteral("IDSITUCOLETA"))->setValue(QStringLiteral("A"));
-    form->cdsColetapr->post();
-    QCOMPARE(m_server.ui().count(Kind::Password), 1);
-    QCOMPARE(situationOnServer(number), QStringLiteral("A"));
 }
 
 void tst_Cli_sup05200::refusedPasswordKeepsQuotationConcluded()
@@ -392,6 +761,10 @@ void tst_Cli_sup05200::refusedPasswordKeepsQuotationConcluded()
 
 void tst_Cli_sup05200::consultationStartRestrictsCommands()
 {
+    BuiltQuotation built;
+    QString error;
+    QVERIFY2(buildQuotation(storedOperator(ServerFixture::kBuyer), QStringLiteral("A"), &built, &error),
+             qPrintable(error));
     openWorkspace(QString::fromLatin1(ServerFixture::kBuyer));
     loadAllQuotations();
     const DataPacket packet = m_form->cdsColetapr->data();
@@ -403,7 +776,7 @@ void tst_Cli_sup05200::consultationStartRestrictsCommands()
     TfrmGridCotaPrec *form = openWorkspace(QString::fromLatin1(ServerFixture::kBuyer));
     QCOMPARE(form->cdsColetapr->recordCount(), packet.rowCount());
     QCOMPARE(form->cdsColetapr->changeCount(), 0);
-    QVERIFY(locate([](ClientDataSet &ds) { return ds.fieldByName(QStringLiteral("IDSITUCOLETA"))->asString() == "A"; }));
+    QVERIFY(form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), built.number));
     form->Habilita();
     QVERIFY(!form->mnuFiltro->isEnabled());
     QVERIFY(!form->mnuCopiarCota->isEnabled());
@@ -411,11 +784,27 @@ void tst_Cli_sup05200::consultationStartRestrictsCommands()
     QVERIFY(!form->mnuIncluir->isEnabled());
     QVERIFY(!form->mnuAlterar->isEnabled()); // edit only on the products page
     QVERIFY(form->mnuExcluir->isEnabled());  // delete only on the quotation page
+    // Beyond those restrictions a packet start is a normal one: the situation of a
+    // quotation in progress can be typed and its observation edited.
+    form->dbgCotacao->setSelectedField(QStringLiteral("IDSITUCOLETA"));
+    form->dbgCotacaoColEnter();
+    QVERIFY(form->dbgCotacao->hasOption(DBGrid::Editing));
+    form->dbmObsCotPrecEnter();
+    QVERIFY(!form->dbmObsCotPrec->isReadOnly());
 
-    form->pgcPadrao->setActivePage(form->tshProdCotGrid);
-    form->pgcPadraoChange();
-    QVERIFY(!form->mnuIncluir->isEnabled());
-    QVERIFY(!form->mnuExcluir->isEnabled());
+    // On the products page, with its regions and items, the rows can be searched and the
+    // items edited, but nothing is included or deleted.
+    QVERIFY(showProductsPage());
+    fillProductsPage(form, built.number);
+    QVERIFY(enterGrid(form->dbgGridRegiao, form->dtsGridRegiao));
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuProcurar, form->mnuImprimir, form->mnuSimulacao, form->mnuExclPrZero},
+                           {form->mnuIncluir, form->mnuExcluir, form->mnuAlterar, form->mnuFiltro,
+                            form->mnuAltValidade, form->mnuCopiarCota}),
+             QString());
+    QVERIFY(enterGrid(form->dbgGridProdMarc, form->dtsGridProdMarc));
+    form->Habilita();
+    QCOMPARE(wrongCommands({form->mnuAlterar, form->mnuProcurar}, {form->mnuIncluir, form->mnuExcluir}), QString());
 }
 
 // --- delete ------------------------------------------------------------------------------------
@@ -465,22 +854,69 @@ void tst_Cli_sup05200::deleteWithPriceListItemsAsksAndHonoursTheAnswer()
     QVERIFY(!m_server.ui().progressActive());
 }
 
+void tst_Cli_sup05200::deleteRefusedByServerKeepsRow_data()
+{
+    // Quotations of the logged buyer, in progress when the workspace loads them, that the
+    // server still refuses to delete.
+    QTest::addColumn<bool>("inConcludedList");     // confirmed prices in a concluded price list
+    QTest::addColumn<bool>("concludedMeanwhile");  // concluded on the server after the load
+    QTest::newRow("confirmed prices in a concluded price list") << true << false;
+    QTest::newRow("concluded by someone else after the load") << false << true;
+}
+
 void tst_Cli_sup05200::deleteRefusedByServerKeepsRow()
 {
+    QFETCH(bool, inConcludedList);
+    QFETCH(bool, concludedMeanwhile);
+    BuiltQuotation built;
+    QString list, error;
+    QVERIFY2(buildQuotation(storedOperator(ServerFixture::kBuyer), QStringLiteral("A"), &built, &error),
+             qPrintable(error));
+    if (inConcludedList)
+        QVERIFY2(buildPriceList(built, QStringLiteral("C"), QStringLiteral("S"), &list, &error), qPrintable(error));
+
     TfrmGridCotaPrec *form = openWorkspace(QString::fromLatin1(ServerFixture::kBuyer));
     loadAllQuotations();
-    // The oldest quotation has confirmed prices in a concluded price list.
-    QVERIFY(form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), QStringLiteral("0000000001")));
-    if (value("IDSITUCOLETA") != QLatin1String("A"))
-        QSKIP("the demo's oldest quotation is not in progress");
+    QVERIFY(form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), built.number));
+    QCOMPARE(value("IDSITUCOLETA"), QStringLiteral("A"));
+    if (concludedMeanwhile) {
+        QVERIFY2(m_server.execute(QStringLiteral("UPDATE COLETAPR SET IDSITUCOLETA = 'C' "
+                                                 "WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"),
+                                  {{QStringLiteral("N"), built.number}}, &error),
+                 qPrintable(error));
+    }
+    form->Habilita();
+    QVERIFY(form->mnuExcluir->isEnabled());
     const int rows = form->cdsColetapr->recordCount();
-    m_server.ui().answerYes();
-    m_server.ui().answerYes();
+
+    m_server.ui().answerYes(); // "Excl"
+    if (inConcludedList)
+        m_server.ui().answerYes(); // "Del_Cota_Lista": the items are in a price list
     form->mnuExcluir->trigger();
-    QCOMPARE(m_server.ui().errors().size(), 1);
+
+    // The server's refusal is shown, naming the quotation (and the list that holds it).
+    const QStringList errors = m_server.ui().errors();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().contains(built.number), qPrintable(errors.first()));
+    if (inConcludedList)
+        QVERIFY2(errors.first().contains(list), qPrintable(errors.first()));
+    QCOMPARE(m_server.ui().texts(Kind::Message).contains(form->msg(QStringLiteral("Del_Cota_Lista"))),
+             inConcludedList);
+    QVERIFY(!m_server.ui().progressActive());
+
+    // The row stays, current and without a pending change.
     QCOMPARE(form->cdsColetapr->recordCount(), rows);
-    QCOMPARE(value("NRCOLEPRECO"), QStringLiteral("0000000001"));
-    QCOMPARE(situationOnServer(QStringLiteral("0000000001")), QStringLiteral("A"));
+    QCOMPARE(value("NRCOLEPRECO"), built.number);
+    QCOMPARE(form->cdsColetapr->changeCount(), 0);
+    QCOMPARE(form->cdsColetapr->state(), DataSetState::Browse);
+
+    // Nothing of the quotation was deleted on the server.
+    QCOMPARE(situationOnServer(built.number), concludedMeanwhile ? QStringLiteral("C") : QStringLiteral("A"));
+    QCOMPARE(countOnServer("COLEREGI", built.number), 1);
+    QCOMPARE(countOnServer("COLEFORN", built.number), 1);
+    QCOMPARE(countOnServer("ITCOLETAPR", built.number), 1);
+    QCOMPARE(countOnServer("ITLISTPREC", built.number), inConcludedList ? 1 : 0);
+    QCOMPARE(countOnServer("HISTCOLETA", built.number), 0);
 }
 
 void tst_Cli_sup05200::insertIntoListIsRefused()
@@ -506,6 +942,22 @@ void tst_Cli_sup05200::cellPicturesFollowValues()
     QCOMPARE(TfrmGridCotaPrec::cotacaoPictureName(QStringLiteral("IDDISMONTLIS"), QStringLiteral("X")), QStringLiteral("imgUnChecked"));
 
     // What the grid paints: the picture of each row's value, the buyer's name for its code.
+    // One quotation of each origin, every other one offered to price lists, so that every
+    // picture (and the cell without one) is drawn whatever the demo generated.
+    const QStringList origins = {QStringLiteral("L"), QStringLiteral("G"), QStringLiteral("E"), QStringLiteral("W")};
+    for (int i = 0; i < origins.size(); ++i) {
+        BuiltQuotation built;
+        QString error;
+        QVERIFY2(buildQuotation(storedOperator(ServerFixture::kBuyer), QStringLiteral("A"), &built, &error),
+                 qPrintable(error));
+        QVERIFY2(m_server.execute(QStringLiteral("UPDATE COLETAPR SET IDTIPCOLREG = :T, IDDISMONTLIS = :L "
+                                                 "WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"),
+                                  {{QStringLiteral("T"), origins.at(i)},
+                                   {QStringLiteral("L"), i % 2 ? QStringLiteral("N") : QStringLiteral("S")},
+                                   {QStringLiteral("N"), built.number}},
+                                  &error),
+                 qPrintable(error));
+    }
     TfrmGridCotaPrec *form = openWorkspace(QString::fromLatin1(ServerFixture::kBuyer));
     loadAllQuotations();
     DBGridDelegate *delegate = form->dbgCotacao->gridDelegate();
@@ -513,9 +965,10 @@ void tst_Cli_sup05200::cellPicturesFollowValues()
     const int list = form->dbgCotacao->columnIndex(QStringLiteral("IDDISMONTLIS"));
     const int buyer = form->dbgCotacao->columnIndex(QStringLiteral("CDOPERADOR"));
     ClientDataSet *ds = form->cdsColetapr;
-    const int rows = qMin(ds->recordCount(), 8);
-    for (int row = 0; row < rows; ++row) {
+    QSet<QString> originsDrawn, flagsDrawn;
+    for (int row = 0; row < ds->recordCount(); ++row) {
         const DBGridCell originCell = delegate->describeCell(row, origin);
+        originsDrawn << originCell.fieldText(QStringLiteral("IDTIPCOLREG"));
         const QString originName = TfrmGridCotaPrec::cotacaoPictureName(
             QStringLiteral("IDTIPCOLREG"), originCell.fieldText(QStringLiteral("IDTIPCOLREG")));
         if (originName.isEmpty()) {
@@ -528,6 +981,7 @@ void tst_Cli_sup05200::cellPicturesFollowValues()
         QVERIFY(originCell.text.isEmpty());
 
         const DBGridCell listCell = delegate->describeCell(row, list);
+        flagsDrawn << listCell.fieldText(QStringLiteral("IDDISMONTLIS"));
         const bool checked = listCell.fieldText(QStringLiteral("IDDISMONTLIS")) == QLatin1String("S");
         QCOMPARE(listCell.pictures.size(), 1);
         QCOMPARE(listCell.pictures.first().pixmap.cacheKey(),
@@ -537,6 +991,8 @@ void tst_Cli_sup05200::cellPicturesFollowValues()
         const DBGridCell buyerCell = delegate->describeCell(row, buyer);
         QCOMPARE(buyerCell.text, buyerCell.fieldText(QStringLiteral("NMOPERADOR")));
     }
+    QCOMPARE(originsDrawn, QSet<QString>(origins.cbegin(), origins.cend()));
+    QCOMPARE(flagsDrawn, (QSet<QString>{QStringLiteral("S"), QStringLiteral("N")}));
     // SUP_WORKSPACE_SCREENSHOT=FILE saves the quotation page as the demo shows it.
     const QString shot = qEnvironmentVariable("SUP_WORKSPACE_SCREENSHOT");
     if (!shot.isEmpty()) {
@@ -549,6 +1005,56 @@ void tst_Cli_sup05200::cellPicturesFollowValues()
     QCOMPARE(ds->fieldByName(QStringLiteral("Semana"))->asString(),
              ds->fieldByName(QStringLiteral("NRSEMAINIC"))->asString() + QStringLiteral(" a ")
                  + ds->fieldByName(QStringLiteral("NRSEMAFINAL"))->asString());
+}
+
+void tst_Cli_sup05200::picturesAreTheResourceDrawings()
+{
+    // The pictures are SVG: without Qt's SVG plugins on this platform they come out empty.
+    QVERIFY2(QImageReader::supportedImageFormats().contains("svg"), "Qt's SVG image plugin is missing");
+
+    struct Group { QStringList names; QSize size; };
+    const Group groups[] = {
+        {{QStringLiteral("imgAlert"), QStringLiteral("imgEmail"), QStringLiteral("imgNet"),
+          QStringLiteral("imgChecked"), QStringLiteral("imgUnChecked")}, QSize(16, 16)},
+        {{QStringLiteral("tool:Filtro"), QStringLiteral("tool:ExclPrZero"), QStringLiteral("tool:CopiarCota"),
+          QStringLiteral("tool:Simulacao"), QStringLiteral("tool:AutoMelhor"), QStringLiteral("tool:Obs"),
+          QStringLiteral("tool:Planilha"), QStringLiteral("tool:GridCotaPrecConsul"), QStringLiteral("tool:ReajustPr"),
+          QStringLiteral("tool:QtComprar"), QStringLiteral("tool:AtualizaFormPgto"), QStringLiteral("tool:Copy"),
+          QStringLiteral("tool:AlteraValidade")}, QSize(20, 20)},
+    };
+    const QRgb olive = TfrmGridCotaPrec::transparentColour().rgba();
+    // A tool without a drawing of its own gets the generic one; every tool above has its own.
+    const QImage generic =
+        TfrmGridCotaPrec::picture(QStringLiteral("tool:SemDesenho")).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(generic.size(), QSize(20, 20));
+    for (const Group &group : groups) {
+        QList<QImage> images;
+        for (const QString &name : group.names) {
+            const QPixmap pix = TfrmGridCotaPrec::picture(name);
+            QVERIFY2(!pix.isNull(), qPrintable(name));
+            QCOMPARE(pix.size(), group.size);
+            QCOMPARE(TfrmGridCotaPrec::picture(name).cacheKey(), pix.cacheKey());   // read once
+            const QImage image = pix.toImage().convertToFormat(QImage::Format_ARGB32);
+            // Transparent by alpha around the drawing; no pixel of the grid's masked colour,
+            // which would become a hole.
+            bool clear = false, drawn = false;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QRgb p = image.pixel(x, y);
+                    clear = clear || qAlpha(p) == 0;
+                    drawn = drawn || qAlpha(p) == 255;
+                    QVERIFY2(p != olive, qPrintable(name));
+                }
+            }
+            QVERIFY2(clear && drawn, qPrintable(name));
+            QVERIFY2(image != generic, qPrintable(name));
+            for (int other = 0; other < images.size(); ++other)
+                QVERIFY2(image != images.at(other), qPrintable(name + QLatin1String(" looks like ") + group.names.at(other)));
+            images.append(image);
+        }
+    }
+    QVERIFY(TfrmGridCotaPrec::picture(QStringLiteral("imgNenhum")).isNull());
+    QVERIFY(TfrmGridCotaPrec::picture(QString()).isNull());
 }
 
 void tst_Cli_sup05200::periodBecomesCommaInFloatGrid()
