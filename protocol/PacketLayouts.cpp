@@ -33,6 +33,10 @@ QHash<QString, QList<FieldDef>> packetLayouts()
           s("NRCOLEPRECO", 10), s("CDFORNECED", 21)}},
         // The validity period the filter dialog starts with (cdsDadosFiltro).
         {QStringLiteral("DadosFiltro"), {dt("DTINIVALCOL"), dt("DTFINVALCOL")}},
+        // The purchases a new quotation may be linked to (cdsCompra).
+        {QStringLiteral("Compra"), {s("NRCOMPRA", 10), s("DSCOMPRA", 50), s("CDCOMPRADOR", 12), s("NMOPERADOR", 40)}},
+        // The brands of the brand searches and checks (cdsPesqMarca).
+        {QStringLiteral("PesqMarca"), {s("IDMARCADO", 1), s("CDMARCA", 5), s("NMMARCA", 200)}},
         // The procurement parameters of a central branch (cdsParaSupri).
         {QStringLiteral("ParaSupri"),
          {s("CDFILIAL", 4), s("IDUTISTATCOT", 1), s("IDAUDALTCOT", 1), s("IDUMPRODCMP", 1), s("IDUTLPROCMP", 1),

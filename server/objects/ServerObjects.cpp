@@ -8,5 +8,6 @@ void registerServerObjects(MethodTable &table)
     registerQuotationListMethods(table);
     registerQuotationDeleteMethods(table);
     registerQuotationSaveMethods(table);
+    registerQuotationCreateMethods(table);
     registerConfSenhaMethods(table);
 }

@@ -7,4 +7,5 @@ void registerSuprimentosMethods(MethodTable &table);     // "Sup.rdmSuprimentos"
 void registerQuotationListMethods(MethodTable &table);   // list, filter, suppliers quoted
 void registerQuotationDeleteMethods(MethodTable &table); // deletion, price-list check
 void registerQuotationSaveMethods(MethodTable &table);   // SetItemCole
+void registerQuotationCreateMethods(MethodTable &table); // creation, its details, purchases, brands
 void registerConfSenhaMethods(MethodTable &table);       // password confirmation

@@ -241,14 +241,24 @@ bool Database::applyMigration(int version, const QString &name, const QString &t
     return true;
 }
 
-void Database::transaction(const std::function<void()> &fn)
+void Database::transaction(const std::function<void()> &fn, Begin begin)
 {
     if (m_transactionDepth > 0) {
         // Joined to the transaction already running on this connection.
         fn();
         return;
     }
-    if (!m_db.transaction()) {
+    if (begin == Begin::Immediate && !isPostgres()) {
+        // The driver only knows a plain BEGIN; commit and rollback are plain statements
+        // and end this transaction the same way.
+        // No statement of this connection may still be open here: its read snapshot
+        // would make the write lock fail at once (busy snapshot) instead of waiting.
+        QSqlQuery q(m_db);
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            qCWarning(lcStorage) << "cannot begin a transaction:" << sqlErrorText(q.lastError());
+            throw ServerError::failure(ServerText::message(QStringLiteral("Db_Falha")));
+        }
+    } else if (!m_db.transaction()) {
         qCWarning(lcStorage) << "cannot begin a transaction:" << sqlErrorText(m_db.lastError());
         throw ServerError::failure(ServerText::message(QStringLiteral("Db_Falha")));
     }

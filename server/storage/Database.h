@@ -59,9 +59,17 @@ public:
     // error naming both files) when two of them carry the same version.
     static bool findMigrations(const QStringList &folders, QList<Migration> *migrations, QString *error);
 
+    // How a transaction starts.  Deferred takes SQLite's write lock at the first write;
+    // Immediate takes it at once (BEGIN IMMEDIATE), so that a transaction that reads and
+    // then writes (allocating a number) waits for another writer instead of failing on
+    // a snapshot that writer made stale.  PostgreSQL begins the same way for both; its
+    // writers serialise on the rows they lock.
+    enum class Begin { Deferred, Immediate };
+
     // Runs fn inside one transaction: committed when fn returns, rolled back when it
-    // throws (the exception is passed on).
-    void transaction(const std::function<void()> &fn);
+    // throws (the exception is passed on).  Joined to a running transaction, whatever
+    // begin says.
+    void transaction(const std::function<void()> &fn, Begin begin = Begin::Deferred);
 
     // Prepares and runs a statement with named parameters (":P_X"); throws
     // ServerError("server", ...) on failure, logging the SQL error.
