@@ -18,6 +18,7 @@
 #include "SpinEdit.h"
 #include "TADOIBQuery.h"
 #include "TMessages.h"
+#include "ValidityWeek.h"
 
 #include <QColor>
 #include <QFocusEvent>
@@ -101,6 +102,9 @@ TfrmFiltroGridCotacao::TfrmFiltroGridCotacao(QuotationContext &context, QWidget 
     sbtComprador->setEnabled(rbtListaComprador->isChecked());
     sbtRegiao->setEnabled(rbtListaRegiao->isChecked());
     sbtForn->setEnabled(rbtLForn->isChecked());
+
+    m_initial = std::make_unique<ValidityWeek>(depDtInicial, speInicial, edtNmSemInicial, QLatin1Char('I'));
+    m_final = std::make_unique<ValidityWeek>(depDtFinal, speFinal, edtNmSemFinal, QLatin1Char('F'));
 
     createData();
     wireEvents();
@@ -354,75 +358,21 @@ void TfrmFiltroGridCotacao::sbtFornClick()
 
 // --- weeks and dates ---------------------------------------------------------------------------
 
-TfrmFiltroGridCotacao::PeriodSide TfrmFiltroGridCotacao::initialSide() const
+void TfrmFiltroGridCotacao::speInicialChange() { m_initial->weekChanged(); }
+void TfrmFiltroGridCotacao::speFinalChange() { m_final->weekChanged(); }
+void TfrmFiltroGridCotacao::depDtInicialChange() { m_initial->dateChanged(); }
+void TfrmFiltroGridCotacao::depDtFinalChange() { m_final->dateChanged(); }
+
+void TfrmFiltroGridCotacao::depDtInicialExit()
 {
-    return {depDtInicial, speInicial, edtNmSemInicial, QLatin1Char('I')};
+    validateDate(depDtInicial);
+    m_initial->dateLeft();
 }
 
-TfrmFiltroGridCotacao::PeriodSide TfrmFiltroGridCotacao::finalSide() const
+void TfrmFiltroGridCotacao::depDtFinalExit()
 {
-    return {depDtFinal, speFinal, edtNmSemFinal, QLatin1Char('F')};
-}
-
-void TfrmFiltroGridCotacao::speInicialChange() { weekChanged(initialSide()); }
-void TfrmFiltroGridCotacao::speFinalChange() { weekChanged(finalSide()); }
-void TfrmFiltroGridCotacao::depDtInicialChange() { dateChanged(initialSide()); }
-void TfrmFiltroGridCotacao::depDtFinalChange() { dateChanged(finalSide()); }
-void TfrmFiltroGridCotacao::depDtInicialExit() { dateLeft(initialSide()); }
-void TfrmFiltroGridCotacao::depDtFinalExit() { dateLeft(finalSide()); }
-
-// A week typed in the spin puts the first (or last) day of that week of the date's
-// year (today's when no date is typed) into the date edit.
-void TfrmFiltroGridCotacao::weekChanged(const PeriodSide &side)
-{
-    if (m_settingWeek || !side.week->hasFocus())
-        return;
-    if (side.week->isEmpty()) {
-        side.date->clear();
-        return;
-    }
-    const int year = side.date->isValidDate() ? side.date->date().year() : QDate::currentDate().year();
-    int week = side.week->text().trimmed().toInt();
-    // "0" is the start of a week being typed ("05"): no week yet, the date stays.
-    if (week < 1)
-        return;
-    if (week > 53)
-        week = 53;
-    // A year without a week 53 ends with week 52.
-    if (week == 53 && Consiste::SemanasAno(year) < 53)
-        week = 52;
-    if (week != side.week->text().trimmed().toInt()) {
-        m_settingWeek = true;
-        side.week->setValue(week);
-        m_settingWeek = false;
-    }
-    side.date->setDate(Consiste::DataSemana(week, side.kind, year));
-}
-
-// The weekday name follows the date; the week follows it too, except while the date is
-// being typed (then the week is cleared) or while the week itself is being typed.
-void TfrmFiltroGridCotacao::dateChanged(const PeriodSide &side)
-{
-    const QDate date = side.date->date();
-    side.dayName->setText(Consiste::NomeSemana(date));
-    if (m_settingWeek)
-        return;
-    m_settingWeek = true;
-    if (side.date->hasFocus() || !date.isValid())
-        side.week->clear();
-    else if (!side.week->hasFocus())
-        side.week->setValue(Consiste::NumeroSemana(date));
-    m_settingWeek = false;
-}
-
-void TfrmFiltroGridCotacao::dateLeft(const PeriodSide &side)
-{
-    validateDate(side.date);
-    if (!side.date->isEmpty()) {
-        m_settingWeek = true;
-        side.week->setValue(Consiste::NumeroSemana(side.date->date()));
-        m_settingWeek = false;
-    }
+    validateDate(depDtFinal);
+    m_final->dateLeft();
 }
 
 void TfrmFiltroGridCotacao::validateDate(DateEdit *date)

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class ValidityWeek;
+
 class ClientDataSet;
 class QuotationContext;
 class DataSource;
@@ -130,20 +132,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // One side of the validity period: its date, week spin, weekday name and the end of
-    // the week a typed week stands for ('I' first day, 'F' last day).
-    struct PeriodSide
-    {
-        DateEdit *date;
-        SpinEdit *week;
-        QLineEdit *dayName;
-        QChar kind;
-    };
-    PeriodSide initialSide() const;
-    PeriodSide finalSide() const;
-    void weekChanged(const PeriodSide &side);
-    void dateChanged(const PeriodSide &side);
-    void dateLeft(const PeriodSide &side);
     void validateDate(DateEdit *date);
 
     void createData();
@@ -159,7 +147,9 @@ private:
     std::unique_ptr<Ui::TfrmFiltroGridCotacao> m_ui;
     QuotationContext &m_context;
     TFILTRO m_filtro;
-    bool m_settingWeek = false;
+    // The two ends of the validity period.
+    std::unique_ptr<ValidityWeek> m_initial;
+    std::unique_ptr<ValidityWeek> m_final;
     bool m_validatingDate = false;
 };
 

@@ -125,3 +125,97 @@ SetItemColeReply GridCotaPrecClient::setItemCole(const SetItemColeArgs &a)
     reply.itemDelta = refs.value(QStringLiteral("DeltaGridProdMarc"));
     return reply;
 }
+
+IncluirCotacaoReply GridCotaPrecClient::incluirCotacao(const IncluirCotacaoArgs &a)
+{
+    QVariantMap refs;
+    IncluirCotacaoReply reply;
+    reply.status = m_connection
+                       .call(method("IncluirCotacao"),
+                             {{QStringLiteral("CDFILIAL"), a.centralBranch},
+                              {QStringLiteral("FiliProc"), a.branch},
+                              {QStringLiteral("CDOPERADOR"), a.buyer},
+                              {QStringLiteral("DTCOLEPREC"), dateValue(a.collectionDate)},
+                              {QStringLiteral("NRSEMAINIC"), a.firstWeek},
+                              {QStringLiteral("NRSEMAFINAL"), a.lastWeek},
+                              {QStringLiteral("DTINIVALCOL"), dateValue(a.firstDate)},
+                              {QStringLiteral("DTFINVALCOL"), dateValue(a.lastDate)},
+                              {QStringLiteral("CDPRODINI"), a.firstProduct},
+                              {QStringLiteral("CDPRODFIN"), a.lastProduct},
+                              {QStringLiteral("ListaRegiao"), a.regions},
+                              {QStringLiteral("ListaForn"), a.suppliers},
+                              {QStringLiteral("ListaMarca"), a.brands},
+                              {QStringLiteral("ListaVerif"), a.verifications},
+                              {QStringLiteral("ProdTodos"), a.allProducts},
+                              {QStringLiteral("CarregaPreco"), a.loadLastPrice},
+                              {QStringLiteral("CarregaObs"), a.loadObservation},
+                              {QStringLiteral("DSOBSCOTPREC"), a.observation},
+                              {QStringLiteral("IDDISMONTLIS"), a.priceListFlag},
+                              {QStringLiteral("Operador"), a.operatorCode},
+                              {QStringLiteral("Dados_Inex"), a.noDataText},
+                              {QStringLiteral("Dados_Inex_UltCot"), a.noLastQuotationText},
+                              {QStringLiteral("NRCOMPRA"), a.purchase}},
+                             &refs)
+                       .toString();
+    reply.sent = a;
+    auto back = [&refs](const char *name, QString &value) {
+        const QString key = QLatin1String(name);
+        if (refs.contains(key))
+            value = refs.value(key).toString();
+    };
+    back("CDPRODINI", reply.sent.firstProduct);
+    back("CDPRODFIN", reply.sent.lastProduct);
+    back("ListaRegiao", reply.sent.regions);
+    back("ListaForn", reply.sent.suppliers);
+    back("ListaMarca", reply.sent.brands);
+    back("ListaVerif", reply.sent.verifications);
+    back("IDDISMONTLIS", reply.sent.priceListFlag);
+    return reply;
+}
+
+QString GridCotaPrecClient::getDetalhes(const GetDetalhesArgs &a)
+{
+    return m_connection
+        .call(method("GetDetalhes"),
+              {{QStringLiteral("CDFILIAL"), a.centralBranch},
+               {QStringLiteral("CDOPERADOR"), a.buyer},
+               {QStringLiteral("CDPRODINI"), a.firstProduct},
+               {QStringLiteral("CDPRODFIN"), a.lastProduct},
+               {QStringLiteral("TodosProd"), a.allProducts},
+               {QStringLiteral("DTINIVALCOL"), dateValue(a.firstDate)},
+               {QStringLiteral("DTFINVALCOL"), dateValue(a.lastDate)},
+               {QStringLiteral("ListaRegiao"), a.regions},
+               {QStringLiteral("TodasRegioes"), a.allRegions},
+               {QStringLiteral("ListaForn"), a.suppliers},
+               {QStringLiteral("TodosForn"), a.allSuppliers},
+               {QStringLiteral("DTCOLEPREC"), dateValue(a.collectionDate)},
+               {QStringLiteral("ListaMarca"), a.brands},
+               {QStringLiteral("ProdComprar"), a.productsToBuy},
+               {QStringLiteral("CarregaPreco"), a.loadLastPrice},
+               {QStringLiteral("TodasMarcas"), a.allBrands},
+               {QStringLiteral("FiliProc"), a.branch},
+               {QStringLiteral("NProd_Cmp"), a.NProd_Cmp},
+               {QStringLiteral("N_Acomprar"), a.N_Acomprar},
+               {QStringLiteral("N_FornProdCmp"), a.N_FornProdCmp},
+               {QStringLiteral("N_ProdComprador"), a.N_ProdComprador},
+               {QStringLiteral("N_MarcProd"), a.N_MarcProd},
+               {QStringLiteral("N_QualifMarcProd"), a.N_QualifMarcProd},
+               {QStringLiteral("N_QfoProdForn"), a.N_QfoProdForn},
+               {QStringLiteral("N_RefoReg_Inc"), a.N_RefoReg_Inc},
+               {QStringLiteral("Pr_NFilCor"), a.Pr_NFilCor},
+               {QStringLiteral("Pr_NFilReg"), a.Pr_NFilReg},
+               {QStringLiteral("Produto_Inativo"), a.Produto_Inativo},
+               {QStringLiteral("Valid_Venc"), a.Valid_Venc}})
+        .toString();
+}
+
+DataPacket GridCotaPrecClient::getCompra()
+{
+    return packetOf(m_connection.call(method("GetCompra"), {}));
+}
+
+DataPacket GridCotaPrecClient::getPesqMarca(const QString &brand, const QString &all)
+{
+    return packetOf(m_connection.call(method("getPesqMarca"),
+                                      {{QStringLiteral("CDMARCA"), brand}, {QStringLiteral("TodasMarcas"), all}}));
+}

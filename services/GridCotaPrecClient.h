@@ -66,6 +66,66 @@ struct SetItemColeReply
     QVariant itemDelta;
 };
 
+// IncluirCotacao: everything the inclusion page sends to create a quotation.  Lists as
+// the list search writes them; product bounds already filled as the server expects.
+struct IncluirCotacaoArgs
+{
+    QString centralBranch;
+    QString branch;        // logged branch
+    QString buyer;
+    QDate collectionDate;
+    QString firstWeek;     // two digits
+    QString lastWeek;
+    QDate firstDate;
+    QDate lastDate;
+    QString firstProduct;  // by reference from here on, as marked
+    QString lastProduct;
+    QString regions;
+    QString suppliers;
+    QString brands;
+    QString verifications;
+    bool allProducts = true;
+    bool loadLastPrice = false;
+    bool loadObservation = true;
+    QString observation;
+    QString priceListFlag; // "S" / "N", by reference
+    QString operatorCode;  // logged operator
+    QString noDataText;
+    QString noLastQuotationText;
+    QString purchase;
+};
+
+struct IncluirCotacaoReply
+{
+    QString status;        // "2..." refusal, "3..." error, else the new quotation
+    IncluirCotacaoArgs sent; // the arguments, with the by-reference ones as they came back
+};
+
+// GetDetalhes: why an inclusion with these arguments was refused.
+struct GetDetalhesArgs
+{
+    QString centralBranch;
+    QString buyer;
+    QString firstProduct;
+    QString lastProduct;   // followed by ten "Z"
+    QString allProducts;   // "T" when no range
+    QDate firstDate;
+    QDate lastDate;
+    QString regions;
+    QString allRegions;
+    QString suppliers;
+    QString allSuppliers;
+    QDate collectionDate;
+    QString brands;
+    bool productsToBuy = false;
+    bool loadLastPrice = false;
+    bool allBrands = true;
+    QString branch;        // logged branch
+    // The texts of the rules, in the order the server names them.
+    QString NProd_Cmp, N_Acomprar, N_FornProdCmp, N_ProdComprador, N_MarcProd, N_QualifMarcProd,
+        N_QfoProdForn, N_RefoReg_Inc, Pr_NFilCor, Pr_NFilReg, Produto_Inativo, Valid_Venc;
+};
+
 // The typed client of the server object "Sup05200.rdmGridCotaPrec": one function per
 // method of the protocol contract, arguments by name, on a connection it is given (it does
 // not own it).  Failures raise what NetConnection raises; a packet reply goes through
@@ -91,6 +151,14 @@ public:
     QString delColetaPr(const QString &branch, const QString &number, const QString &operatorCode);
     // Stores the changes of a quotation.
     SetItemColeReply setItemCole(const SetItemColeArgs &args);
+    // Creates a quotation; the status text and the by-reference values after the call.
+    IncluirCotacaoReply incluirCotacao(const IncluirCotacaoArgs &args);
+    // The detailed reasons of a refused inclusion (empty when none).
+    QString getDetalhes(const GetDetalhesArgs &args);
+    // The purchases a new quotation may be linked to.
+    DataPacket getCompra();
+    // One brand (code given, all empty) or every brand (code empty, all "T").
+    DataPacket getPesqMarca(const QString &brand, const QString &all);
 
 private:
     NetConnection &m_connection;

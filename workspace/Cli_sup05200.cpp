@@ -17,6 +17,7 @@
 #include "TADOIBQuery.h"
 #include "TMessages.h"
 #include "ToolButtonAction.h"
+#include "ValidityWeek.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -65,10 +66,12 @@ TfrmGridCotaPrec::TfrmGridCotaPrec(QWidget *parent)
 
     createDataSets();
     createQueries();
+    createInclusionData();
     createPages();
     createNavigatorPanels();
     createCommands();
     wireEvents();
+    wireInclusionEvents();
     m_built = true;
     Habilita();
 }
@@ -344,16 +347,16 @@ void TfrmGridCotaPrec::createPages()
     dbgPadrao->hide();
     pgcPadrao->setTabVisible(tshPadrao, false);
 
-    tshIncCotacao = new QWidget(pgcPadrao);
-    tshIncCotacao->setObjectName(QStringLiteral("tshIncCotacao"));
+    // The form description holds the inclusion page and the quotation page; each is
+    // moved into the page control.  The quotation page's caption is its window title.
+    QWidget pages;
+    m_ui->setupUi(&pages);
+    tshIncCotacao = m_ui->tshIncCotacao;
     pgcPadrao->addPage(tshIncCotacao, msg(QStringLiteral("Pag_IncCotacao")));
     pgcPadrao->setTabVisible(tshIncCotacao, false);
+    createInclusionPage();
 
-    // The quotation page: its layout and its caption (the window title) are the form
-    // description.
-    tshCotacao = new QWidget(pgcPadrao);
-    m_ui->setupUi(tshCotacao);
-    tshCotacao->setObjectName(QStringLiteral("tshCotacao"));
+    tshCotacao = m_ui->tshCotacao;
     pgcPadrao->addPage(tshCotacao, tshCotacao->windowTitle());
     dbgCotacao = m_ui->dbgCotacao;
     dbgForns = m_ui->dbgForns;
@@ -611,6 +614,12 @@ void TfrmGridCotaPrec::createCommands()
             }));
     mnuPadrao = mnuPaginas->addAction(msg(QStringLiteral("Mnu_ProdCotados")));
     mnuPadrao->setObjectName(QStringLiteral("mnuPadrao"));
+    // Stands for the inclusion page while it is shown; reached only through include.
+    mnuIncCotacao = mnuPaginas->addAction(msg(QStringLiteral("Pag_IncCotacao")));
+    mnuIncCotacao->setObjectName(QStringLiteral("mnuIncCotacao"));
+    mnuIncCotacao->setVisible(false);
+    for (QAction *page : {mnuCotacao, mnuPadrao, mnuIncCotacao})
+        page->setCheckable(true);
     connect(mnuPadrao, &QAction::triggered, this, Consiste::guarded([this] {
                 if (!pgcPadrao->isPageEnabled(tshProdCotGrid))
                     return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GridCotaPrecClient.h"
 #include "TfrmPadraoGrid.h"
 
 #include <QColor>
@@ -19,8 +20,17 @@ class DBMemo;
 class Field;
 class NetConnection;
 class QuotationContext;
+class DateEdit;
+class MaskEdit;
+class QCheckBox;
 class QGroupBox;
 class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+class QStackedWidget;
+class SpinEdit;
+class TBtnPesquisa;
+class ValidityWeek;
 class QListWidget;
 class QMdiSubWindow;
 class QMenu;
@@ -44,6 +54,7 @@ class TfrmGridCotaPrec;
 //   Cli_sup05200_Activation.cpp   activation, deactivation, close, row and page changes
 //   Cli_sup05200_Habilita.cpp     the enabling rule
 //   Cli_sup05200_Cotacao.cpp      commands and checks of the quotation list
+//   Cli_sup05200_Inclusao.cpp     the new quotation: its page, checks and confirmation
 //   Cli_sup05200_Messages.cpp     the message hook and the key rules
 class TfrmGridCotaPrec : public TfrmPadraoGrid
 {
@@ -89,12 +100,59 @@ public:
     DataSource *dtsGerente = nullptr;
     DataSource *dtsPesqGereComp = nullptr;
 
+    // The inclusion page's look-ups and searches.
+    TADOIBQuery *qryComprador = nullptr;     // buyers (one, or all with P_TOPERADOR 'T')
+    TADOIBQuery *qryRegiao = nullptr;        // regions
+    TADOIBQuery *qryPesqForn = nullptr;      // active, qualified suppliers (cdsPesqForn)
+    TADOIBQuery *qryVerificacoes = nullptr;  // the four verifications (cdsVerificacoes)
+    TADOIBQuery *qryProduto = nullptr;       // products in tree order
+    TADOIBQuery *qryVerProduto = nullptr;    // one product by code
+    TADOIBQuery *qryVerProdComp = nullptr;   // does a buyer negotiate a product
+    TADOIBQuery *qryProdNegComp = nullptr;   // how many buyers negotiate a product
+    TADOIBQuery *qryQualifForn = nullptr;    // a supplier's situation when qualified
+    ClientDataSet *cdsCompra = nullptr;      // purchases (GetCompra), loaded once
+    ClientDataSet *cdsPesqMarca = nullptr;   // brands (getPesqMarca)
+    DataSource *dtsComprador = nullptr;
+    DataSource *dtsRegiao = nullptr;
+    DataSource *dtsPesqForn = nullptr;
+    DataSource *dtsVerificacoes = nullptr;
+    DataSource *dtsProduto = nullptr;
+    DataSource *dtsCompra = nullptr;
+    DataSource *dtsPesqMarca__ = nullptr;
+
     // The central purchasing branch code read at the first activation ("" before).
     QString centralBranch() const;
 
     // --- pages and controls ------------------------------------------------------------
     QWidget *tshIncCotacao = nullptr;   // "Inclusão de Cotação", reached only through include
     QWidget *tshCotacao = nullptr;      // "Cotação"
+    // The inclusion page: one inner page (tshPrincipal) of a page control without tabs.
+    QStackedWidget *pgcIncCotacao = nullptr;
+    QWidget *tshPrincipal = nullptr;
+    MaskEdit *medCdComprador = nullptr;
+    TBtnPesquisa *btnComprador = nullptr;
+    QLineEdit *edtNmComprador = nullptr;
+    DateEdit *depColeta = nullptr;
+    QRadioButton *rbtTodosDestino = nullptr, *rbtListaDestino = nullptr;
+    QToolButton *sbtRegiao_Inc = nullptr;
+    SpinEdit *speInicial_Inc = nullptr, *speFinal_Inc = nullptr;
+    DateEdit *depDtInicial_Inc = nullptr, *depDtFinal_Inc = nullptr;
+    QLineEdit *edtNmSemInicial_Inc = nullptr, *edtNmSemFinal_Inc = nullptr;
+    QRadioButton *rbtProdTodos = nullptr, *rbtProdComprar = nullptr;
+    QRadioButton *rbtTForn = nullptr, *rbtListForn = nullptr;
+    QToolButton *sbtPesqForn = nullptr;
+    MaskEdit *medCdProdIni = nullptr, *medCdProdFin = nullptr;
+    TBtnPesquisa *btnProdIni = nullptr, *btnProdFin = nullptr;
+    QLineEdit *edtNmProdIni = nullptr, *edtNmProdFin = nullptr;
+    QRadioButton *rbtTMarca = nullptr, *rbtListMarca = nullptr;
+    QToolButton *sbtMarca = nullptr;
+    QRadioButton *rbtTVerif = nullptr, *rbtListVerif = nullptr;
+    QToolButton *sbtVerif = nullptr;
+    QCheckBox *chkCargObs = nullptr, *chkCarrega = nullptr, *chkDisMontLis = nullptr;
+    MaskEdit *medCompra = nullptr;
+    TBtnPesquisa *btnCompra = nullptr;
+    QLineEdit *edtNmCompra = nullptr;
+    QPlainTextEdit *memDsObsCotPrec = nullptr;
     QWidget *tshProdCotGrid = nullptr;  // "Produtos Cotados"
     DBGrid *dbgCotacao = nullptr;
     DBGrid *dbgForns = nullptr;
@@ -132,6 +190,7 @@ public:
     QMenu *mnuPaginas = nullptr;         // page switching
     QAction *mnuCotacao = nullptr;       // shows tshCotacao
     QAction *mnuPadrao = nullptr;        // shows tshProdCotGrid
+    QAction *mnuIncCotacao = nullptr;    // stands for tshIncCotacao while it is shown
     QMenu *pmnIncluir = nullptr;         // include pop-up (products page)
     QMenu *pmnExcluir = nullptr;         // delete pop-up (products page)
     QAction *mnuInsForn = nullptr, *mnuInsRegiao = nullptr;
@@ -148,6 +207,11 @@ public:
     QString UltFornecedor;
     QVariant UltProdMarc;
     bool RegistraPosicao = true;
+
+    // The inclusion page's choices: lists as the list search writes them, marks "T" for
+    // "all".  They live as long as the form.
+    QString ListaRegiao, ListaForn, ListaMarca, ListaVerif;
+    QString TodasRegioes, TodosForn;
 
     // --- lifecycle -------------------------------------------------------------------
     // Creation: connects both connections, sets the marks, shows the quotation page and,
@@ -182,6 +246,55 @@ public:
     // connection, at every reopening: the server accepts a confirmation for one write.
     void Vd_SenhaGer();
     bool managerPasswordConfirmed() const { return m_senhaGer == QLatin1String("S"); }
+
+    // The buyer negotiates the product of the current item of cdsGridProdMarc.
+    void vd_ProdComprador();
+    // The current supplier of cdsGridFornecedor is active and qualified at the current
+    // quotation's collection date.
+    void vd_Fornecedor();
+
+    // --- the new quotation (Cli_sup05200_Inclusao.cpp) ------------------------------------
+    // Shows the inclusion page with its defaults; the other pages and the record commands
+    // are unreachable until it is confirmed or cancelled.
+    void CriaInclusaoCotacao();
+    // Hides the inclusion page and goes back to the quotation list.
+    void Cancelar_InclusaoCotacao();
+    // Checks the page, sends the new quotation (IncluirCotacao) and, on success, opens
+    // the new quotation's products page.  A refusal opens the inclusion error list.
+    void Confirmar_InclusaoCotacao();
+    // Every check of the page, the one of the focused control first.
+    void Validacao();
+    void Vd_Comprador(bool required);
+    void Vd_Data(bool required);
+    void vd_Validade();
+    void Vd_Produto(bool required, MaskEdit *edit);
+    void Vd_Compra();
+    // Why the server refused the inclusion the page describes (GetDetalhes).
+    QString vd_InclusaoCotacao();
+    // What IncluirCotacao is sent for what the page holds: the product bounds filled, the
+    // weeks in two digits, the lists and the texts of the refusals.
+    IncluirCotacaoArgs inclusionArgs() const;
+
+    void rbtTodosDestinoClick();
+    void rbtListaDestinoClick();
+    void rbtTFornClick();
+    void rbtListFornClick();
+    void rbtTMarcaClick();
+    void rbtListMarcaClick();
+    void rbtTVerifClick();
+    void rbtListVerifClick();
+    void sbtRegiao_IncClick();
+    void sbtPesqFornClick();
+    void sbtMarcaClick();
+    void sbtVerifClick();
+    void speInicial_IncChange();
+    void speFinal_IncChange();
+    void depDtInicial_IncDateChange();
+    void depDtFinal_IncDateChange();
+    void depDtInicial_IncExit();
+    void depDtFinal_IncExit();
+    void depColetaExit();
+    void medCdCompradorChange();
 
     // --- handlers ----------------------------------------------------------------------
     void sbtIncluirClick() override;
@@ -234,6 +347,7 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -248,6 +362,14 @@ private:
     void createNavigatorPanels();
     void createCommands();
     void wireEvents();
+    // The inclusion page (Cli_sup05200_Inclusao.cpp).
+    void createInclusionPage();
+    void createInclusionData();
+    void wireInclusionEvents();
+    void fail(QWidget *control, const QString &key);
+    void validateDate(DateEdit *date);
+    void openCompra();
+    bool noFilterChosen() const;
 
     // Quotation list (Cli_sup05200_Cotacao.cpp).
 public:
@@ -271,6 +393,9 @@ private:
     void releaseReusedDialogs();
 
     std::unique_ptr<Ui::TfrmGridCotaPrec> m_ui;
+    std::unique_ptr<ValidityWeek> m_validadeInicial;
+    std::unique_ptr<ValidityWeek> m_validadeFinal;
+    bool m_leavingField = false;
     QuotationContext *m_context = nullptr;
     QPointer<QMdiSubWindow> m_followedFrame;
     bool m_active = false;
@@ -289,3 +414,6 @@ extern bool boConsulta;                   // started on a packet of quotations
 extern QVariant OlColetaPr;               // that packet (quotation-list layout)
 extern int ActiveRow;                     // cell shared with the consultation sheet
 extern int ActiveCol;
+// The buyer's password was confirmed for the code now in the inclusion page: one flag for
+// the whole package, cleared by every change of that code.
+extern bool SenhaConfirmada;

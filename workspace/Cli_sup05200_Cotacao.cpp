@@ -291,8 +291,7 @@ void TfrmGridCotaPrec::sbtIncluirClick()
         pgcPadrao->setPageEnabled(tshCotacao, true);
         mnuCotacao->setEnabled(true);
     }
-    pgcPadrao->setActivePage(tshIncCotacao);
-    pgcPadraoChange();
+    CriaInclusaoCotacao();
 }
 
 void TfrmGridCotaPrec::sbtAlterarClick()
@@ -369,6 +368,10 @@ void TfrmGridCotaPrec::sbtImprimirClick()
 void TfrmGridCotaPrec::sbtConfirmarClick()
 {
     TfrmPadraoGrid::sbtConfirmarClick();
+    if (currentPage() == Page::Inc) {
+        Confirmar_InclusaoCotacao();
+        return;
+    }
     if (currentPage() != Page::Cot || !cdsColetapr->active())
         return;
     if (cdsColetapr->state() == DataSetState::Edit)
@@ -390,9 +393,13 @@ void TfrmGridCotaPrec::sbtCancelarClick()
         break;
     }
     case Page::Inc:
-        // Leaving the new quotation: back to the list.
-        pgcPadrao->setActivePage(tshCotacao);
-        pgcPadraoChange();
+        // Leaving the new quotation, once the user agrees: back to the list.
+        if (msgMensagensPadroes->ShowMsg(QStringLiteral("Canc"), MsgDlg::mtConfirmation, MsgDlg::mbYes | MsgDlg::mbNo)
+            != MsgDlg::mrYes)
+            return;
+        Cancelar_InclusaoCotacao();
+        if (currentPage() == Page::Cot && dbgCotacao->isVisible())
+            dbgCotacao->setFocus();
         break;
     case Page::Prod:
         break;

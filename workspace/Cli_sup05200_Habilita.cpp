@@ -102,7 +102,7 @@ void TfrmGridCotaPrec::Habilita()
     const bool productsPage = listNotEmpty && !listEditing;
     if (cot)
         pgcPadrao->setPageEnabled(tshProdCotGrid, productsPage);
-    mnuPadrao->setEnabled(productsPage);
+    mnuPadrao->setEnabled(productsPage && !inc);
     if (prod) {
         pgcPadrao->setPageEnabled(tshCotacao, !e && !c);
         dbgGridRegiao->setEnabled((a == dtsGridRegiao || !e) && !c);
@@ -110,6 +110,9 @@ void TfrmGridCotaPrec::Habilita()
         dbgGridProdMarc->setEnabled(a == dtsGridProdMarc || !e);
     }
     mnuCotacao->setEnabled(pgcPadrao->isPageEnabled(tshCotacao));
+    mnuCotacao->setChecked(cot);
+    mnuPadrao->setChecked(prod);
+    mnuIncCotacao->setChecked(inc);
 
     panDados->setVisible(prod);
     panNavigator->setVisible(!inc);

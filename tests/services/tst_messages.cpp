@@ -169,6 +169,8 @@ void tst_Messages::everyKeyReadIsInItsTable_data()
                                << QStringLiteral("Cli_sup05200") << QStringLiteral("Cap_Filtro");
     QTest::newRow("filter dialog") << QStringList{QStringLiteral("dialogs/Cli_sup05201.cpp")}
                                    << QStringLiteral("Cli_sup05201") << QStringLiteral("DtIniFin_Inv");
+    QTest::newRow("inclusion error list") << QStringList{QStringLiteral("dialogs/Cli_sup05216.cpp")}
+                                          << QStringLiteral("Cli_sup05216") << QStringLiteral("Cap_Detalhes");
     QTest::newRow("component library") << QStringList{QStringLiteral("services/*.cpp")} << QString()
                                        << QStringLiteral("Net_Inacessivel");
     QTest::newRow("server dispatch")

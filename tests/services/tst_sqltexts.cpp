@@ -29,6 +29,8 @@ private slots:
     void everyTextRuns();
     void textsFindTheDemoRows_data();
     void textsFindTheDemoRows();
+    void supplierQualificationRules_data();
+    void supplierQualificationRules();
 
 private:
     struct Engine
@@ -121,6 +123,16 @@ QVariant tst_SqlTexts::sampleValue(const QString &param)
         return QStringLiteral("T");
     if (p == u"P_CDARVPROD")
         return QStringLiteral("0101001");
+    if (p == u"P_DTCOL" || p == u"P_DTCOLEPREC")
+        return QDate::currentDate().toString(Qt::ISODate);
+    if (p == u"P_IDULTIDTVALQ")
+        return QStringLiteral("D");
+    if (p.startsWith(u"P_VERIF_"))
+        return QStringLiteral("Verificação ") + p.right(1);
+    if (p == u"P_CDFORNECED")
+        return padCode(QStringLiteral("1"), 21);
+    if (p == u"P_CDPRODUTO")
+        return QStringLiteral("0000000001");
     return QStringLiteral("_0001_");
 }
 
@@ -163,7 +175,9 @@ void tst_SqlTexts::textsFindTheDemoRows_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("postgres");
     for (const char *text : {"qryCentCmp", "qryComprador", "qryGerente", "qryOperRelacAux", "qryPesqGereComp",
-                             "qryVerComprador", "qryRegiao", "qryPesqForn"})
+                             "qryVerComprador", "qryRegiao", "qryPesqForn", "Cli_sup05200.qryRegiao",
+                             "Cli_sup05200.qryPesqForn", "qryVerificacoes", "qryProduto", "qryVerProduto",
+                             "qryVerProdComp", "qryProdNegComp"})
         addEngineRows(text);
 }
 
@@ -180,6 +194,11 @@ void tst_SqlTexts::textsFindTheDemoRows()
     query.setDatabase(engine(postgres)->sql());
     for (const QString &param : query.paramNames())
         query.ParamByName(param).setValue(sampleValue(param));
+    if (name == u"qryVerProduto") {
+        QSqlQuery first(engine(postgres)->sql());
+        QVERIFY(first.exec(QStringLiteral("SELECT MIN(CDPRODUTO) FROM PRODUTO")) && first.next());
+        query.ParamByName(QStringLiteral("P_CDPRODUTO")).setValue(first.value(0));
+    }
     query.Open();
     QVERIFY2(!query.IsEmpty(), qPrintable(name));
 
@@ -199,7 +218,96 @@ void tst_SqlTexts::textsFindTheDemoRows()
         QVERIFY(query.Locate(QStringLiteral("CDOPERADOR"), padOperator(QStringLiteral("COMP02"))));
     } else if (name == u"qryVerComprador") {
         QCOMPARE(query.RecordCount(), 1);
+    } else if (name == u"qryVerificacoes") {
+        // One row per verification, in code order, named by its parameter and padded to 60.
+        QCOMPARE(query.RecordCount(), 4);
+        int n = 0;
+        for (query.First(); !query.Eof(); query.Next(), ++n) {
+            QCOMPARE(query.FieldByName(QStringLiteral("CDVERIF"))->asString(), QString::number(n));
+            const QString text = query.FieldByName(QStringLiteral("NMVERIF"))->asString();
+            QCOMPARE(text.trimmed(), QStringLiteral("Verificação %1").arg(n));
+            QCOMPARE(text.size(), 60);
+            QCOMPARE(query.FieldByName(QStringLiteral("IDMARCADO"))->asString(), QStringLiteral("N"));
+        }
+    } else if (name == u"qryProduto") {
+        QString previous;
+        for (query.First(); !query.Eof(); query.Next()) {
+            const QString tree = query.FieldByName(QStringLiteral("CDARVPROD"))->asString();
+            QVERIFY2(previous <= tree, qPrintable(previous + QLatin1String(" > ") + tree));
+            previous = tree;
+        }
+    } else if (name == u"qryVerProduto") {
+        QCOMPARE(query.RecordCount(), 1);
+    } else if (name == u"qryVerProdComp") {
+        // COMP01 negotiates the group 01: every product under it is his.
+        QCOMPARE(query.FieldByName(QStringLiteral("CDOPERADOR"))->asString(), padOperator(QStringLiteral("COMP01")));
+        query.Close();
+        query.ParamByName(QStringLiteral("P_CDOPERADOR")).setValue(padOperator(QStringLiteral("COMP02")));
+        query.Open();
+        QVERIFY(query.IsEmpty());
+    } else if (name == u"qryProdNegComp") {
+        QVERIFY(query.FieldByName(QStringLiteral("CTPRODOPER"))->value().toInt() > 0);
+    } else if (name == u"Cli_sup05200.qryPesqForn") {
+        for (query.First(); !query.Eof(); query.Next())
+            QCOMPARE(query.FieldByName(QStringLiteral("IDMARCADO"))->asString(), QStringLiteral("N"));
     }
+}
+
+void tst_SqlTexts::supplierQualificationRules_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("postgres");
+    addEngineRows("qryQualifForn");
+}
+
+// qryQualifForn answers for a supplier without qualification, and for none whose
+// qualification forbids quoting or has expired at the collection date.
+void tst_SqlTexts::supplierQualificationRules()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, postgres);
+    if (!engine(postgres))
+        QSKIP(qPrintable(m_postgres.skipReason));
+    auto supplierWhere = [&](const QString &condition) {
+        QSqlQuery q(engine(postgres)->sql());
+        const QString sql = QStringLiteral("SELECT FORNECEDOR.CDFORNECED FROM FORNECEDOR LEFT JOIN QUALIFICACAO "
+                                           "ON FORNECEDOR.CDQUALIF = QUALIFICACAO.CDQUALIF WHERE %1 "
+                                           "ORDER BY FORNECEDOR.CDFORNECED").arg(condition);
+        return q.exec(sql) && q.next() ? q.value(0).toString() : QString();
+    };
+    auto rows = [&](const QString &supplier, const QString &date, const QString &rule) {
+        TADOIBQuery query(name);
+        query.setDatabase(engine(postgres)->sql());
+        query.ParamByName(QStringLiteral("P_CDFORNECED")).setValue(supplier);
+        query.ParamByName(QStringLiteral("P_DTCOLEPREC")).setValue(date);
+        query.ParamByName(QStringLiteral("P_IDULTIDTVALQ")).setValue(rule);
+        query.Open();
+        return query.RecordCount();
+    };
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+
+    const QString free = supplierWhere(QStringLiteral("FORNECEDOR.CDQUALIF IS NULL"));
+    QVERIFY(!free.isEmpty());
+    QCOMPARE(rows(free, today, QStringLiteral("D")), 1);
+
+    const QString forbidden = supplierWhere(QStringLiteral("QUALIFICACAO.IDPERCOTCMP = '2' AND FORNECEDOR.IDFORNAUTO = 'N'"));
+    if (!forbidden.isEmpty())
+        QCOMPARE(rows(forbidden, today, QStringLiteral("D")), 0);
+
+    // A valid qualification holds up to its last day, and with 'M' to the end of its month.
+    const QString qualified = supplierWhere(QStringLiteral("QUALIFICACAO.IDPERCOTCMP = '1' AND FORNECEDOR.DTVALQUALIF IS NOT NULL"));
+    QVERIFY(!qualified.isEmpty());
+    QSqlQuery validity(engine(postgres)->sql());
+    validity.prepare(QStringLiteral("SELECT DTVALQUALIF FROM FORNECEDOR WHERE CDFORNECED = :C"));
+    validity.bindValue(QStringLiteral(":C"), qualified);
+    QVERIFY(validity.exec() && validity.next());
+    const QDate until = QDate::fromString(validity.value(0).toString().left(10), Qt::ISODate);
+    QVERIFY(until.isValid());
+    QCOMPARE(rows(qualified, until.toString(Qt::ISODate), QStringLiteral("D")), 1);
+    QCOMPARE(rows(qualified, until.addDays(1).toString(Qt::ISODate), QStringLiteral("D")), 0);
+    const QDate monthEnd(until.year(), until.month(), until.daysInMonth());
+    QCOMPARE(rows(qualified, monthEnd.toString(Qt::ISODate), QStringLiteral("M")), 1);
+    QCOMPARE(rows(qualified, monthEnd.addDays(1).toString(Qt::ISODate), QStringLiteral("M")), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_SqlTexts)

@@ -510,6 +510,7 @@ void tst_Cli_sup05200::enablingRuleFollowsPageAndState()
     QVERIFY(!form->mnuIncluir->isEnabled() && !form->mnuProcurar->isEnabled() && !form->mnuImprimir->isEnabled());
     QVERIFY(!form->mnuFiltro->isEnabled());
     QVERIFY(!form->panNavigator->isVisibleTo(form));
+    m_server.ui().answerYes(); // leaving the new quotation is confirmed first
     form->sbtCancelarClick();
     QCOMPARE(form->pgcPadrao->activePage(), form->tshCotacao);
     QVERIFY(form->panNavigator->isVisibleTo(form));
