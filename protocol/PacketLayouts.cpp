@@ -12,6 +12,11 @@ FieldDef s(const char *name, int size)
     return {QString::fromLatin1(name), FieldType::String, size};
 }
 
+FieldDef f(const char *name)
+{
+    return {QString::fromLatin1(name), FieldType::Float, 0};
+}
+
 FieldDef dt(const char *name)
 {
     return {QString::fromLatin1(name), FieldType::DateTime, 0};
@@ -37,6 +42,28 @@ QHash<QString, QList<FieldDef>> packetLayouts()
         {QStringLiteral("Compra"), {s("NRCOMPRA", 10), s("DSCOMPRA", 50), s("CDCOMPRADOR", 12), s("NMOPERADOR", 40)}},
         // The brands of the brand searches and checks (cdsPesqMarca).
         {QStringLiteral("PesqMarca"), {s("IDMARCADO", 1), s("CDMARCA", 5), s("NMMARCA", 200)}},
+        // The quotation's regions (cdsGridRegiao).
+        {QStringLiteral("GridRegiao"), {s("CDREGIAO", 3), s("NMREGIAO", 30)}},
+        // The suppliers of one region of the quotation (cdsGridFornecedor).
+        {QStringLiteral("GridFornecedor"),
+         {s("NRCOLEPRECO", 10), s("CDREGIAO", 3), s("CDFORNECED", 21), s("IDTPIJURFORN", 1), s("IDFORNCOT", 1),
+          s("NRINSJURFORN", 20), s("NMFANTFORN", 40)}},
+        // One supplier's items in one region (cdsGridProdMarc).  ALTERADO is the client's
+        // change marker and always comes as "N".
+        {QStringLiteral("GridProdMarc"),
+         {{QStringLiteral("ALTERADO"), FieldType::FixedString, 1}, s("CDFILIAL", 4), s("NRCOLEPRECO", 10),
+          s("CDREGIAO", 3), s("CDFORNECED", 21), s("CDPRODUTO", 10), s("CDARVPROD", 20), s("NMPRODUTO", 50),
+          s("SGUNIDADE", 10), s("CDMARCA", 5), s("NMMARCA", 20), f("VRPRECUNIITM"), f("VRPRECECOITM"),
+          f("VRPRECOITMPI"), f("QTACMPITMCOL"), f("VRPERDESITM"), s("IDITMCOTPREC", 1), s("IDITMLISPREC", 1),
+          s("IDPRECALT", 1), s("NRSEQPRELIST", 10), s("DSJUSTOPER", 100), s("DSALTERITMCOT", 500),
+          f("QTDISPPRODMARC")}},
+        // Each supplier of a quotation once (supplier insertion).
+        {QStringLiteral("DistForns"),
+         {s("CDFORNECED", 21), s("NRINSJURFORN", 20), s("NMRAZSOCFORN", 40), s("NMFANTFORN", 40),
+          s("IDTPIJURFORN", 1)}},
+        // The inconsistencies of validated items (cdsErrosCota); IDERRO holds eight flags.
+        {QStringLiteral("ErrosCota"),
+         {s("CDREGIAO", 3), s("CDFORNECED", 21), s("CDPRODUTO", 10), s("CDMARCA", 5), s("IDERRO", 8)}},
         // The procurement parameters of a central branch (cdsParaSupri).
         {QStringLiteral("ParaSupri"),
          {s("CDFILIAL", 4), s("IDUTISTATCOT", 1), s("IDAUDALTCOT", 1), s("IDUMPRODCMP", 1), s("IDUTLPROCMP", 1),

@@ -219,3 +219,43 @@ DataPacket GridCotaPrecClient::getPesqMarca(const QString &brand, const QString 
     return packetOf(m_connection.call(method("getPesqMarca"),
                                       {{QStringLiteral("CDMARCA"), brand}, {QStringLiteral("TodasMarcas"), all}}));
 }
+
+DataPacket GridCotaPrecClient::getGridRegiao(const QString &branch, const QString &number)
+{
+    return packetOf(m_connection.call(method("GetGridRegiao"),
+                                      {{QStringLiteral("CDFILIAL"), branch}, {QStringLiteral("NRCOLEPRECO"), number}}));
+}
+
+DataPacket GridCotaPrecClient::getGridFornecedor(const QString &branch, const QString &number, const QString &region)
+{
+    return packetOf(m_connection.call(method("GetGridFornecedor"),
+                                      {{QStringLiteral("CDFILIAL"), branch},
+                                       {QStringLiteral("NRCOLEPRECO"), number},
+                                       {QStringLiteral("CDREGIAO"), region}}));
+}
+
+DataPacket GridCotaPrecClient::getGridProdMarc(const QString &branch, const QString &number, const QString &region,
+                                               const QString &supplier)
+{
+    return packetOf(m_connection.call(method("GetGridProdMarc"),
+                                      {{QStringLiteral("CDFILIAL"), branch},
+                                       {QStringLiteral("NRCOLEPRECO"), number},
+                                       {QStringLiteral("CDREGIAO"), region},
+                                       {QStringLiteral("CDFORNECED"), supplier}}));
+}
+
+DataPacket GridCotaPrecClient::getDistForns(const QString &branch, const QString &number)
+{
+    return packetOf(m_connection.call(method("GetDistForns"),
+                                      {{QStringLiteral("CDFILIAL"), branch}, {QStringLiteral("NRCOLEPRECO"), number}}));
+}
+
+DataPacket GridCotaPrecClient::validaDados(const DataPacket &items, const QString &branch, const QString &centralBranch,
+                                           const QDate &collectionDate)
+{
+    return packetOf(m_connection.call(method("ValidaDados"),
+                                      {{QStringLiteral("Itens"), QVariant::fromValue(items)},
+                                       {QStringLiteral("FiliProc"), branch},
+                                       {QStringLiteral("CDFILIAL"), centralBranch},
+                                       {QStringLiteral("DTCOLEPREC"), dateValue(collectionDate)}}));
+}

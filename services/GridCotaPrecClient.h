@@ -159,6 +159,19 @@ public:
     DataPacket getCompra();
     // One brand (code given, all empty) or every brand (code empty, all "T").
     DataPacket getPesqMarca(const QString &brand, const QString &all);
+    // The quotation's regions (layout "GridRegiao").
+    DataPacket getGridRegiao(const QString &branch, const QString &number);
+    // The suppliers of one region of the quotation (layout "GridFornecedor").
+    DataPacket getGridFornecedor(const QString &branch, const QString &number, const QString &region);
+    // One supplier's items in one region (layout "GridProdMarc").
+    DataPacket getGridProdMarc(const QString &branch, const QString &number, const QString &region,
+                               const QString &supplier);
+    // Each supplier of the quotation once (layout "DistForns").
+    DataPacket getDistForns(const QString &branch, const QString &number);
+    // The inconsistencies of the items (layout "ErrosCota"); empty when all are valid.
+    // items holds VRPRECUNIITM, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA per row.
+    DataPacket validaDados(const DataPacket &items, const QString &branch, const QString &centralBranch,
+                           const QDate &collectionDate);
 
 private:
     NetConnection &m_connection;
