@@ -167,6 +167,10 @@ struct Plan
     int suppliers, quotations, spanWeeks;
     int regionsMin, regionsMax, suppliersMin, suppliersMax, productsMin, productsMax;
     bool fastHashes;
+    // Suppliers per region of the one very large quotation (0: none).  With every
+    // region, the buyer's active products and all their brands it holds over 100,000
+    // items, the size the grid, sheet and maintenance benchmarks work on.
+    int bigSuppliersPerRegion;
 };
 
 class Generator
@@ -176,9 +180,9 @@ public:
         : m_db(db), m_rnd(size == DemoData::Size::Small ? 20261206u : 52005200u)
     {
         if (size == DemoData::Size::Small)
-            m_plan = {4, 3, 5, 24, 48, 24, 2, 4, 2, 4, 6, 14, false};
+            m_plan = {4, 3, 5, 24, 48, 24, 2, 4, 2, 4, 6, 14, false, 0};
         else
-            m_plan = {6, 6, 10, 150, 5000, 200, 1, 2, 1, 3, 3, 6, true};
+            m_plan = {6, 6, 10, 150, 5000, 200, 1, 2, 1, 3, 3, 6, true, 40};
     }
 
     void run()
@@ -665,10 +669,73 @@ private:
             }
             m_quotations << q;
         }
+        if (m_plan.bigSuppliersPerRegion > 0)
+            bigQuotation(code(++lastNumber[code(1, 4)], 10));
         Inserter num(m_db, QStringLiteral("NUMERADOR"),
                      {QStringLiteral("CDFILIAL"), QStringLiteral("NMSERIE"), QStringLiteral("NRULTIMO")});
         for (auto it = lastNumber.constBegin(); it != lastNumber.constEnd(); ++it)
             num.add({it.key(), QStringLiteral("COLETAPR"), it.value()});
+    }
+
+    // COMP01's quotation of the current week in progress over every region: the first
+    // active suppliers serving each region, every active product she negotiates with all
+    // its registered brands; nine items in ten priced.  No price history: these prices
+    // stand as if keyed once.
+    void bigQuotation(const QString &nr)
+    {
+        const QString branch = code(1, 4);
+        const QString buyer = padOperator("COMP01");
+        const QDate start = kAnchor;
+        const QDate end = start.addDays(6);
+        const QDate collected = start.addDays(-1);
+        Inserter head(m_db, QStringLiteral("COLETAPR"),
+                      {QStringLiteral("CDFILIAL"), QStringLiteral("NRCOLEPRECO"), QStringLiteral("DTCOLEPREC"),
+                       QStringLiteral("NRSEMAINIC"), QStringLiteral("NRSEMAFINAL"), QStringLiteral("DTINIVALCOL"),
+                       QStringLiteral("DTFINVALCOL"), QStringLiteral("CDOPERADOR"), QStringLiteral("IDTIPCOLREG"),
+                       QStringLiteral("IDDISMONTLIS"), QStringLiteral("DSOBSCOTPREC"), QStringLiteral("IDSITUCOLETA"),
+                       QStringLiteral("CDFILPROC"), QStringLiteral("CDOPERINCL"), QStringLiteral("DTHRINCL")});
+        head.add({branch, nr, collected, week2(start), week2(end), start, end, buyer, "G", "S",
+                  QStringLiteral("Cotação geral de todas as regiões."), "A", branch, buyer,
+                  QDateTime(collected, QTime(8, 0), Qt::UTC)});
+        Inserter reg(m_db, QStringLiteral("COLEREGI"),
+                     {QStringLiteral("CDFILIAL"), QStringLiteral("NRCOLEPRECO"), QStringLiteral("CDREGIAO")});
+        Inserter forn(m_db, QStringLiteral("COLEFORN"),
+                      {QStringLiteral("CDFILIAL"), QStringLiteral("NRCOLEPRECO"), QStringLiteral("CDREGIAO"),
+                       QStringLiteral("CDFORNECED")});
+        Inserter item(m_db, QStringLiteral("ITCOLETAPR"),
+                      {QStringLiteral("CDFILIAL"), QStringLiteral("NRCOLEPRECO"), QStringLiteral("CDREGIAO"),
+                       QStringLiteral("CDFORNECED"), QStringLiteral("CDPRODUTO"), QStringLiteral("CDMARCA"),
+                       QStringLiteral("VRPRECUNIITM"), QStringLiteral("VRPRECECOITM"), QStringLiteral("VRPRECOITMPI"),
+                       QStringLiteral("QTACMPITMCOL"), QStringLiteral("VRPERDESITM"), QStringLiteral("CDFORMPGTO"),
+                       QStringLiteral("CDOPERALTE"), QStringLiteral("DTHRALTE")});
+        QList<const Product *> products;
+        for (const Product &p : m_products) {
+            if (p.active && m_productBuyer.value(p.code) == buyer)
+                products << &p;
+        }
+        const QVariant none;
+        const QDateTime when(collected, QTime(10, 0), Qt::UTC);
+        for (const QString &r : m_regions) {
+            reg.add({branch, nr, r});
+            int taken = 0;
+            for (const Supplier &s : m_suppliers) {
+                if (!s.active || !s.regions.contains(r))
+                    continue;
+                if (taken++ >= m_plan.bigSuppliersPerRegion)
+                    break;
+                forn.add({branch, nr, r, s.code});
+                for (const Product *p : products) {
+                    for (const QString &brand : p->brands) {
+                        const bool priced = !m_rnd.chance(10);
+                        const double price = priced ? round5(p->basePrice * s.factor * m_rnd.real(0.95, 1.05)) : 0.0;
+                        const double eco = round5(price * (1.0 - s.discount / 100.0));
+                        item.add({branch, nr, r, s.code, p->code, brand, price, eco, round5(eco * 0.93),
+                                  m_toBuy.value(p->code, 0.0), s.discount, s.payment,
+                                  priced ? QVariant(buyer) : none, priced ? QVariant(when) : none});
+                    }
+                }
+            }
+        }
     }
 
     // Two price lists of the first central branch: a concluded one with confirmed
