@@ -12,6 +12,7 @@
 #include "Database.h"
 #include "MethodTable.h"
 #include "PacketBuilder.h"
+#include "QualificationValidity.h"
 #include "ServerObjects.h"
 #include "ServerText.h"
 
@@ -91,16 +92,6 @@ QStringList listCodes(const QString &list, int width)
     return Arguments::canonicalList(list, width).split(QLatin1Char('_'), Qt::SkipEmptyParts);
 }
 
-// A qualification counts when its validity is not before the collection date: to the
-// day, or (IDULTIDTVALQ 'M') to the end of the validity's month.
-bool validAt(const QDate &validity, const QDate &collection, bool toMonthEnd)
-{
-    if (!validity.isValid())
-        return false;
-    const QDate limit = toMonthEnd ? QDate(validity.year(), validity.month(), validity.daysInMonth()) : validity;
-    return collection <= limit;
-}
-
 class Selection
 {
 public:
@@ -109,8 +100,7 @@ public:
     // Runs every rule; afterwards products() holds the products left, in tree order.
     void run()
     {
-        const bool monthEnd = AccessRules::parameter(m_db, m_request.central, QStringLiteral("IDULTIDTVALQ"),
-                                                     QStringLiteral("D")) == QLatin1String("M");
+        const QualificationValidity validity = QualificationValidity::ofCentralBranch(m_db, m_request.central);
         loadProducts();
         if (m_products.isEmpty()) {
             m_eliminations.append({Rule::Range, {}});
@@ -129,9 +119,9 @@ public:
         if (m_request.onlyToBuy)
             keepProducts(Rule::ToBuy, [&](const Product &p) { return m_toBuy.contains(p.code); });
 
-        loadRegionsAndSuppliers(monthEnd);
-        loadProductSuppliers(monthEnd);
-        loadBrands(monthEnd);
+        loadRegionsAndSuppliers(validity);
+        loadProductSuppliers(validity);
+        loadBrands(validity);
 
         // From here on a product is left while some supplier (and brand) can still quote
         // it under the rules applied so far.
@@ -224,7 +214,7 @@ private:
         }
     }
 
-    void loadRegionsAndSuppliers(bool monthEnd)
+    void loadRegionsAndSuppliers(const QualificationValidity &validity)
     {
         const QSet<QString> existing = codeSet(QStringLiteral("CreateRegions"), {});
         if (m_request.regions.isEmpty()) {
@@ -249,7 +239,7 @@ private:
                 const QString kind = q.value(4).toString();
                 const bool allowed = kind == QLatin1String("1")
                     || (kind == QLatin1String("2") && q.value(5).toString() == QLatin1String("S"));
-                s.qualified = allowed && validAt(Database::toDate(q.value(3)), m_request.collection, monthEnd);
+                s.qualified = allowed && validity.holdsAt(Database::toDate(q.value(3)), m_request.collection);
             }
             s.payment = q.value(6).toString();
             m_supplierRows.append(s);
@@ -268,19 +258,19 @@ private:
         }
     }
 
-    void loadProductSuppliers(bool monthEnd)
+    void loadProductSuppliers(const QualificationValidity &validity)
     {
         if (!m_request.verifies('2'))
             return;
         QSqlQuery q = m_db.execNamed(QStringLiteral("CreateProductSuppliers"));
         while (q.next()) {
             if (q.value(2).toString() == QLatin1String("S")
-                && validAt(Database::toDate(q.value(3)), m_request.collection, monthEnd))
+                && validity.holdsAt(Database::toDate(q.value(3)), m_request.collection))
                 m_productQualified.insert(q.value(0).toString() + QLatin1Char('|') + q.value(1).toString());
         }
     }
 
-    void loadBrands(bool monthEnd)
+    void loadBrands(const QualificationValidity &validity)
     {
         const QSet<QString> listed(m_request.brands.begin(), m_request.brands.end());
         QSqlQuery q = m_db.execNamed(QStringLiteral("CreateBrands"));
@@ -290,7 +280,7 @@ private:
                 continue;
             m_brands[q.value(0).toString()].append(
                 {brand, q.value(2).toString() == QLatin1String("S")
-                            && validAt(Database::toDate(q.value(3)), m_request.collection, monthEnd)});
+                            && validity.holdsAt(Database::toDate(q.value(3)), m_request.collection)});
         }
     }
 

@@ -9,5 +9,6 @@ void registerServerObjects(MethodTable &table)
     registerQuotationDeleteMethods(table);
     registerQuotationSaveMethods(table);
     registerQuotationCreateMethods(table);
+    registerQuotationGridMethods(table);
     registerConfSenhaMethods(table);
 }

@@ -8,4 +8,5 @@ void registerQuotationListMethods(MethodTable &table);   // list, filter, suppli
 void registerQuotationDeleteMethods(MethodTable &table); // deletion, price-list check
 void registerQuotationSaveMethods(MethodTable &table);   // SetItemCole
 void registerQuotationCreateMethods(MethodTable &table); // creation, its details, purchases, brands
+void registerQuotationGridMethods(MethodTable &table);   // the products page's grids, item validation
 void registerConfSenhaMethods(MethodTable &table);       // password confirmation

@@ -11,17 +11,15 @@
 #include "Codes.h"
 #include "DataPacket.h"
 #include "Database.h"
+#include "EngineDatabase.h"
 #include "MethodTable.h"
 #include "Server.h"
 #include "Session.h"
 #include "WireClient.h"
 
-#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QScopeGuard>
 #include <QSemaphore>
-#include <QSqlError>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -63,10 +61,10 @@ QString errorMessage(const QVariantMap &reply)
 // the same for every server of the process.
 struct EngineServer
 {
-    DatabaseConfig config;
-    std::unique_ptr<Database> db;
-    QString skipReason;
-    QString pgName;       // PostgreSQL: the scratch database, dropped at the end
+    explicit EngineServer(DatabaseConfig::Engine engine) : database(engine, QStringLiteral("rules")) {}
+    ~EngineServer() { stop(); }
+
+    EngineDatabase database;
     QThread thread;
     Server *server = nullptr;
     quint16 port = 0;
@@ -77,7 +75,7 @@ struct EngineServer
         serverConfig.port = 0;
         serverConfig.workers = 2;
         serverConfig.loginDelayMs = 50;
-        serverConfig.database = config;
+        serverConfig.database = database.config();
         thread.start();
         QSemaphore ready;
         bool started = false;
@@ -148,9 +146,8 @@ private:
     qlonglong history(int n);
 
     MethodTable m_table;
-    QTemporaryDir m_dir;
-    EngineServer m_sqlite;
-    EngineServer m_postgres;
+    EngineServer m_sqlite{DatabaseConfig::Engine::SQLite};
+    EngineServer m_postgres{DatabaseConfig::Engine::PostgreSQL};
 };
 
 // --- the servers ---------------------------------------------------------------------------------
@@ -158,50 +155,22 @@ private:
 void tst_HeaderRules::initTestCase()
 {
     QVERIFY(sodium_init() >= 0);
-    QVERIFY(m_dir.isValid());
     // Every refusal is logged as a warning; the test checks the replies instead.
     QLoggingCategory::setFilterRules(QStringLiteral("sup.*.info=false\nsup.calls.warning=false"));
     registerServerObjects(m_table);
 
-    m_sqlite.config.path = m_dir.filePath(QStringLiteral("rules.db"));
     QString error;
     QVERIFY2(prepare(m_sqlite, &error), qPrintable(error));
-
-    const QString host = qEnvironmentVariable("SUP_TEST_PG_HOST");
-    if (host.isEmpty()) {
-        m_postgres.skipReason = QStringLiteral("SUP_TEST_PG_HOST not set");
-        return;
-    }
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
-        m_postgres.skipReason = QStringLiteral("QPSQL driver not available");
-        return;
-    }
-    DatabaseConfig &pg = m_postgres.config;
-    pg.engine = DatabaseConfig::Engine::PostgreSQL;
-    pg.host = host;
-    pg.port = qEnvironmentVariableIntValue("SUP_TEST_PG_PORT") ? qEnvironmentVariableIntValue("SUP_TEST_PG_PORT") : 5432;
-    pg.user = qEnvironmentVariable("SUP_TEST_PG_USER", QStringLiteral("postgres"));
-    m_postgres.pgName = QStringLiteral("sup_rules_%1").arg(QCoreApplication::applicationPid());
-    {
-        DatabaseConfig admin = pg;
-        admin.name = QStringLiteral("postgres");
-        Database adminDb(admin, QStringLiteral("tst_rules_pg_admin"));
-        QVERIFY2(adminDb.open(&error), qPrintable(error));
-        QSqlQuery q(adminDb.sql());
-        q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_postgres.pgName));
-        QVERIFY2(q.exec(QStringLiteral("CREATE DATABASE %1").arg(m_postgres.pgName)), qPrintable(q.lastError().text()));
-    }
-    pg.name = m_postgres.pgName;
-    QVERIFY2(prepare(m_postgres, &error), qPrintable(error));
+    if (!prepare(m_postgres, &error))
+        QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 bool tst_HeaderRules::prepare(EngineServer &engine, QString *error)
 {
-    engine.db = std::make_unique<Database>(engine.config, QStringLiteral("tst_rules_%1").arg(int(engine.config.engine)));
-    if (!engine.db->open(error) || !engine.db->migrate(error))
+    if (!engine.database.create(EngineDatabase::Content::Schema, error))
         return false;
     try {
-        buildData(*engine.db);
+        buildData(engine.database.db());
     } catch (const std::exception &e) {
         *error = QString::fromLocal8Bit(e.what());
         return false;
@@ -229,33 +198,19 @@ void tst_HeaderRules::cleanupTestCase()
 {
     AccessRules::setConfirmationSeconds(Session::kConfirmationSeconds);
     m_sqlite.stop();
-    m_sqlite.db.reset();
     m_postgres.stop();
-    if (!m_postgres.db)
-        return;
-    m_postgres.db.reset();
-    DatabaseConfig admin = m_postgres.config;
-    admin.name = QStringLiteral("postgres");
-    Database adminDb(admin, QStringLiteral("tst_rules_pg_drop"));
-    QString error;
-    if (adminDb.open(&error)) {
-        QSqlQuery q(adminDb.sql());
-        q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_postgres.pgName));
-    }
 }
 
 void tst_HeaderRules::engines()
 {
-    QTest::addColumn<bool>("postgres");
-    QTest::newRow("sqlite") << false;
-    QTest::newRow("postgres") << true;
+    EngineDatabase::addEngineRows();
 }
 
 #define ENGINE()                                                                                     \
     do {                                                                                             \
         QFETCH(bool, postgres);                                                                      \
-        if (postgres && !m_postgres.db)                                                              \
-            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + m_postgres.skipReason));               \
+        if (postgres && !m_postgres.database.isAvailable())                                          \
+            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + m_postgres.database.skipReason()));    \
         m_current = postgres ? &m_postgres : &m_sqlite;                                              \
         QVERIFY(run(*m_current));                                                                    \
     } while (false)
@@ -284,7 +239,7 @@ void tst_HeaderRules::buildData(Database &db)
 
 void tst_HeaderRules::addQuotation(int n, const char *buyer, const char *situation)
 {
-    m_current->db->exec(QStringLiteral(
+    m_current->database.db().exec(QStringLiteral(
         "INSERT INTO COLETAPR (CDFILIAL, NRCOLEPRECO, DTCOLEPREC, DTINIVALCOL, DTFINVALCOL, CDOPERADOR, IDTIPCOLREG, "
         "IDDISMONTLIS, DSOBSCOTPREC, IDSITUCOLETA) VALUES ('0001', :N, :C, :I, :F, :B, 'L', 'S', 'Original', :S)"),
         {{QStringLiteral("N"), number(n)}, {QStringLiteral("C"), QDate(2026, 12, 1)}, {QStringLiteral("I"), QDate(2026, 12, 7)},
@@ -294,13 +249,13 @@ void tst_HeaderRules::addQuotation(int n, const char *buyer, const char *situati
 
 QString tst_HeaderRules::scalar(const QString &sql, const QVariantMap &params)
 {
-    QSqlQuery q = m_current->db->exec(sql, params);
+    QSqlQuery q = m_current->database.db().exec(sql, params);
     return q.next() ? q.value(0).toString() : QString();
 }
 
 qlonglong tst_HeaderRules::count(const QString &sql, const QVariantMap &params)
 {
-    QSqlQuery q = m_current->db->exec(sql, params);
+    QSqlQuery q = m_current->database.db().exec(sql, params);
     return q.next() ? q.value(0).toLongLong() : -1;
 }
 
@@ -415,7 +370,7 @@ void tst_HeaderRules::reopeningNeedsManagerConfirmation()
     QCOMPARE(situation(101), QStringLiteral("A"));
     QCOMPARE(scalar(QStringLiteral("SELECT CDOPERALTE FROM COLETAPR WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"),
                     {{QStringLiteral("N"), number(101)}}), op("COMPA"));
-    QSqlQuery audit = m_current->db->exec(QStringLiteral(
+    QSqlQuery audit = m_current->database.db().exec(QStringLiteral(
         "SELECT NMCAMPO, DSVALORANT, DSVALORNOVO, CDOPERADOR FROM HISTCOLETA WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :N"),
         {{QStringLiteral("N"), number(101)}});
     QVERIFY(audit.next());
@@ -489,9 +444,9 @@ void tst_HeaderRules::concludedQuotationIsFrozen()
 
     // Where quotations carry no situation (IDUTISTATCOT 'N') a concluded quotation is an
     // ordinary one: changed and reopened without a confirmation.
-    m_current->db->exec(QStringLiteral("UPDATE PARASUPRI SET IDUTISTATCOT = 'N' WHERE CDFILIAL = '0001'"));
+    m_current->database.db().exec(QStringLiteral("UPDATE PARASUPRI SET IDUTISTATCOT = 'N' WHERE CDFILIAL = '0001'"));
     auto restore = qScopeGuard([] {
-        m_current->db->exec(QStringLiteral("UPDATE PARASUPRI SET IDUTISTATCOT = 'S' WHERE CDFILIAL = '0001'"));
+        m_current->database.db().exec(QStringLiteral("UPDATE PARASUPRI SET IDUTISTATCOT = 'S' WHERE CDFILIAL = '0001'"));
     });
     STORED(setItemCole(*client, headerDelta(122, "COMPA", "C", {{QStringLiteral("DSOBSCOTPREC"), QStringLiteral("Nota")}})));
     STORED(setItemCole(*client, headerDelta(122, "COMPA", "C", {{QStringLiteral("IDSITUCOLETA"), QStringLiteral("A")}})));

@@ -6,37 +6,24 @@
 #include "Codes.h"
 #include "DataPacket.h"
 #include "Database.h"
-#include "DemoData.h"
+#include "EngineDatabase.h"
 #include "MethodTable.h"
 #include "ServerError.h"
 #include "Session.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 namespace {
 
 const QString kCentral = QStringLiteral("0001");
 
 QString op(const char *code) { return padOperator(QString::fromLatin1(code)); }
-
-struct Engine
-{
-    std::unique_ptr<Database> db;
-    QString skipReason;
-    QString pgAdminConnection;
-    QString pgName;
-    DatabaseConfig pgConfig;
-};
 
 // The database of the engine the running test row uses.
 Database *m_current = nullptr;
@@ -49,7 +36,6 @@ class tst_Methods : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void migrationsAreRecordedOnce_data() { engines(); }
     void migrationsAreRecordedOnce();
@@ -99,92 +85,30 @@ private:
     void makeManager(const QString &manager, const QString &buyer);
 
     MethodTable m_table;
-    QTemporaryDir m_dir;
-    Engine m_sqlite;
-    Engine m_postgres;
+    EngineDatabase m_sqlite{DatabaseConfig::Engine::SQLite, QStringLiteral("test")};
+    EngineDatabase m_postgres{DatabaseConfig::Engine::PostgreSQL, QStringLiteral("test")};
 };
 
 void tst_Methods::initTestCase()
 {
     registerServerObjects(m_table);
-    QVERIFY(m_dir.isValid());
-
-    DatabaseConfig lite;
-    lite.path = m_dir.filePath(QStringLiteral("sup.db"));
-    m_sqlite.db = std::make_unique<Database>(lite, QStringLiteral("tst_sqlite"));
     QString error;
-    QVERIFY2(m_sqlite.db->open(&error), qPrintable(error));
-    QVERIFY2(m_sqlite.db->migrate(&error), qPrintable(error));
-    QVERIFY2(DemoData::generate(*m_sqlite.db, DemoData::Size::Small, &error), qPrintable(error));
-
-    const QString host = qEnvironmentVariable("SUP_TEST_PG_HOST");
-    if (host.isEmpty()) {
-        m_postgres.skipReason = QStringLiteral("SUP_TEST_PG_HOST not set");
-        return;
-    }
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
-        m_postgres.skipReason = QStringLiteral("QPSQL driver not available");
-        return;
-    }
-    DatabaseConfig pg;
-    pg.engine = DatabaseConfig::Engine::PostgreSQL;
-    pg.host = host;
-    pg.port = qEnvironmentVariableIntValue("SUP_TEST_PG_PORT");
-    if (pg.port == 0)
-        pg.port = 5432;
-    pg.user = qEnvironmentVariable("SUP_TEST_PG_USER", QStringLiteral("postgres"));
-    m_postgres.pgName = QStringLiteral("sup_test_%1").arg(QCoreApplication::applicationPid());
-    {
-        DatabaseConfig admin = pg;
-        admin.name = QStringLiteral("postgres");
-        Database adminDb(admin, QStringLiteral("tst_pg_admin"));
-        QVERIFY2(adminDb.open(&error), qPrintable(error));
-        QSqlQuery q(adminDb.sql());
-        q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_postgres.pgName));
-        QVERIFY2(q.exec(QStringLiteral("CREATE DATABASE %1").arg(m_postgres.pgName)), qPrintable(q.lastError().text()));
-    }
-    pg.name = m_postgres.pgName;
-    m_postgres.pgConfig = pg;
-    m_postgres.pgAdminConnection = host;
-    m_postgres.db = std::make_unique<Database>(pg, QStringLiteral("tst_pg"));
-    QVERIFY2(m_postgres.db->open(&error), qPrintable(error));
-    QVERIFY2(m_postgres.db->migrate(&error), qPrintable(error));
-    QVERIFY2(DemoData::generate(*m_postgres.db, DemoData::Size::Small, &error), qPrintable(error));
-}
-
-void tst_Methods::cleanupTestCase()
-{
-    m_sqlite.db.reset();
-    if (!m_postgres.db)
-        return;
-    DatabaseConfig admin;
-    admin.engine = DatabaseConfig::Engine::PostgreSQL;
-    admin.host = m_postgres.pgAdminConnection;
-    admin.port = qEnvironmentVariableIntValue("SUP_TEST_PG_PORT") ? qEnvironmentVariableIntValue("SUP_TEST_PG_PORT") : 5432;
-    admin.user = qEnvironmentVariable("SUP_TEST_PG_USER", QStringLiteral("postgres"));
-    admin.name = QStringLiteral("postgres");
-    m_postgres.db.reset();
-    Database adminDb(admin, QStringLiteral("tst_pg_admin_drop"));
-    QString error;
-    if (adminDb.open(&error)) {
-        QSqlQuery q(adminDb.sql());
-        q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_postgres.pgName));
-    }
+    QVERIFY2(m_sqlite.create(EngineDatabase::Content::SmallDemo, &error), qPrintable(error));
+    if (!m_postgres.create(EngineDatabase::Content::SmallDemo, &error))
+        QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 void tst_Methods::engines()
 {
-    QTest::addColumn<bool>("postgres");
-    QTest::newRow("sqlite") << false;
-    QTest::newRow("postgres") << true;
+    EngineDatabase::addEngineRows();
 }
 
 #define ENGINE()                                                                                     \
     do {                                                                                             \
         QFETCH(bool, postgres);                                                                      \
-        if (postgres && !m_postgres.db)                                                              \
-            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + m_postgres.skipReason));               \
-        m_current = postgres ? m_postgres.db.get() : m_sqlite.db.get();                              \
+        if (postgres && !m_postgres.isAvailable())                                                   \
+            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + m_postgres.skipReason()));             \
+        m_current = postgres ? m_postgres.get() : m_sqlite.get();                                    \
     } while (false)
 
 QVariant tst_Methods::call(const QString &object, const QString &method, QVariantList &args,
@@ -327,27 +251,7 @@ void tst_Methods::migrationKeepsHistoryOfExistingDatabase()
     const bool pg = m_current->isPostgres();
     QString error;
     DatabaseConfig config;
-    DatabaseConfig admin = m_postgres.pgConfig;
-    admin.name = QStringLiteral("postgres");
-    const QString upgradeName = m_postgres.pgName + QStringLiteral("_upgrade");
-    auto runAdmin = [&](const QString &sql) {
-        Database adminDb(admin, QStringLiteral("tst_upgrade_admin"));
-        QString why;
-        if (!adminDb.open(&why))
-            return why;
-        QSqlQuery q(adminDb.sql());
-        return q.exec(sql) ? QString() : q.lastError().text();
-    };
-    if (pg) {
-        config = m_postgres.pgConfig;
-        config.name = upgradeName;
-        runAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(upgradeName));
-        const QString why = runAdmin(QStringLiteral("CREATE DATABASE %1").arg(upgradeName));
-        QVERIFY2(why.isEmpty(), qPrintable(why));
-    } else {
-        config.path = m_dir.filePath(QStringLiteral("upgrade.db"));
-        QFile::remove(config.path);
-    }
+    QVERIFY2((pg ? m_postgres : m_sqlite).scratch(QStringLiteral("_upgrade"), &config, &error), qPrintable(error));
     {
         Database db(config, QStringLiteral("tst_upgrade"));
         QVERIFY2(db.open(&error), qPrintable(error));
@@ -425,8 +329,6 @@ void tst_Methods::migrationKeepsHistoryOfExistingDatabase()
         QVERIFY2(db.migrate(&error), qPrintable(error));
         QCOMPARE(rows(db, QStringLiteral("SELECT COUNT(*) FROM schema_migrations")), QStringList(pg ? "3" : "2"));
     }
-    if (pg)
-        runAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(upgradeName));
 }
 
 void tst_Methods::sqliteStoresDatesAsText()
@@ -434,7 +336,7 @@ void tst_Methods::sqliteStoresDatesAsText()
     // The shared schema declares dates DATE and moments TIMESTAMP, which SQLite stores
     // with numeric affinity: the values the server binds ('YYYY-MM-DD', 'YYYY-MM-DD
     // HH:MM:SS') must stay text, so that they sort and compare as dates.
-    Database &db = *m_sqlite.db;
+    Database &db = m_sqlite.db();
     int columns = 0;
     for (const QString &table : rows(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"))) {
         QSqlQuery info = db.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table));

@@ -8,20 +8,16 @@
 #include "Codes.h"
 #include "DataPacket.h"
 #include "Database.h"
-#include "DemoData.h"
+#include "EngineDatabase.h"
 #include "MethodTable.h"
 #include "ServerError.h"
 #include "Session.h"
 
-#include <QCoreApplication>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
-#include <memory>
 #include <thread>
 
 namespace {
@@ -32,14 +28,6 @@ const QString kNoData = QStringLiteral("Não há dados para inclusão da coleta 
 const QString kNoLast = QStringLiteral("Não há última cotação para os dados informados.");
 
 QString op(const char *code) { return padOperator(QString::fromLatin1(code)); }
-
-struct Engine
-{
-    std::unique_ptr<Database> db;
-    QString skipReason;
-    DatabaseConfig config;
-    QString pgName;
-};
 
 // The texts GetDetalhes receives, one per rule, named as the client names them.
 const QStringList kRuleTexts = {
@@ -80,7 +68,6 @@ class tst_QuotationCreate : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void createsHeaderRegionsSuppliersAndItems_data() { engines(); }
     void createsHeaderRegionsSuppliersAndItems();
@@ -126,83 +113,30 @@ private:
     QStringList items(const Scenario &s, const QString &number);
 
     MethodTable m_table;
-    QTemporaryDir m_dir;
-    Engine m_sqlite;
-    Engine m_postgres;
+    EngineDatabase m_sqlite{DatabaseConfig::Engine::SQLite, QStringLiteral("qc")};
+    EngineDatabase m_postgres{DatabaseConfig::Engine::PostgreSQL, QStringLiteral("qc")};
     Database *m_current = nullptr;
-    Engine *m_engine = nullptr;
+    EngineDatabase *m_engine = nullptr;
 };
 
 void tst_QuotationCreate::initTestCase()
 {
     registerServerObjects(m_table);
-    QVERIFY(m_dir.isValid());
-    m_sqlite.config.path = m_dir.filePath(QStringLiteral("sup.db"));
-    m_sqlite.db = std::make_unique<Database>(m_sqlite.config, QStringLiteral("tqc_sqlite"));
     QString error;
-    QVERIFY2(m_sqlite.db->open(&error), qPrintable(error));
-    QVERIFY2(m_sqlite.db->migrate(&error), qPrintable(error));
-    QVERIFY2(DemoData::generate(*m_sqlite.db, DemoData::Size::Small, &error), qPrintable(error));
-
-    const QString host = qEnvironmentVariable("SUP_TEST_PG_HOST");
-    if (host.isEmpty()) {
-        m_postgres.skipReason = QStringLiteral("SUP_TEST_PG_HOST not set");
-        return;
-    }
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
-        m_postgres.skipReason = QStringLiteral("QPSQL driver not available");
-        return;
-    }
-    DatabaseConfig pg;
-    pg.engine = DatabaseConfig::Engine::PostgreSQL;
-    pg.host = host;
-    pg.port = qEnvironmentVariableIntValue("SUP_TEST_PG_PORT") ? qEnvironmentVariableIntValue("SUP_TEST_PG_PORT") : 5432;
-    pg.user = qEnvironmentVariable("SUP_TEST_PG_USER", QStringLiteral("postgres"));
-    m_postgres.pgName = QStringLiteral("sup_qc_%1").arg(QCoreApplication::applicationPid());
-    {
-        DatabaseConfig admin = pg;
-        admin.name = QStringLiteral("postgres");
-        Database adminDb(admin, QStringLiteral("tqc_pg_admin"));
-        QVERIFY2(adminDb.open(&error), qPrintable(error));
-        QSqlQuery q(adminDb.sql());
-        q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_postgres.pgName));
-        QVERIFY2(q.exec(QStringLiteral("CREATE DATABASE %1").arg(m_postgres.pgName)), qPrintable(q.lastError().text()));
-    }
-    pg.name = m_postgres.pgName;
-    m_postgres.config = pg;
-    m_postgres.db = std::make_unique<Database>(pg, QStringLiteral("tqc_pg"));
-    QVERIFY2(m_postgres.db->open(&error), qPrintable(error));
-    QVERIFY2(m_postgres.db->migrate(&error), qPrintable(error));
-    QVERIFY2(DemoData::generate(*m_postgres.db, DemoData::Size::Small, &error), qPrintable(error));
-}
-
-void tst_QuotationCreate::cleanupTestCase()
-{
-    m_sqlite.db.reset();
-    if (!m_postgres.db)
-        return;
-    m_postgres.db.reset();
-    DatabaseConfig admin = m_postgres.config;
-    admin.name = QStringLiteral("postgres");
-    Database adminDb(admin, QStringLiteral("tqc_pg_admin_drop"));
-    QString error;
-    if (adminDb.open(&error)) {
-        QSqlQuery q(adminDb.sql());
-        q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_postgres.pgName));
-    }
+    QVERIFY2(m_sqlite.create(EngineDatabase::Content::SmallDemo, &error), qPrintable(error));
+    if (!m_postgres.create(EngineDatabase::Content::SmallDemo, &error))
+        QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 void tst_QuotationCreate::engines()
 {
-    QTest::addColumn<bool>("postgres");
-    QTest::newRow("sqlite") << false;
-    QTest::newRow("postgres") << true;
+    EngineDatabase::addEngineRows();
 }
 
 bool tst_QuotationCreate::useEngine(bool postgres)
 {
     m_engine = postgres ? &m_postgres : &m_sqlite;
-    m_current = m_engine->db.get();
+    m_current = m_engine->get();
     return m_current != nullptr;
 }
 
@@ -210,7 +144,7 @@ bool tst_QuotationCreate::useEngine(bool postgres)
     do {                                                                                             \
         QFETCH(bool, postgres);                                                                      \
         if (!useEngine(postgres))                                                                    \
-            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + m_postgres.skipReason));               \
+            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + m_postgres.skipReason()));             \
     } while (false)
 
 QVariant tst_QuotationCreate::call(Database &db, const QString &method, QVariantList args, const QString &operatorCode)
@@ -687,7 +621,7 @@ void tst_QuotationCreate::concurrentCreatorsGetDistinctNumbers()
 {
     ENGINE();
     const Scenario s = scenario(QStringLiteral("85"));
-    const DatabaseConfig config = m_engine->config;
+    const DatabaseConfig config = m_engine->config();
     const QVariantList args = createArgs(s);
     constexpr int kPerThread = 6;
     std::atomic<int> ready{0};
