@@ -259,3 +259,18 @@ DataPacket GridCotaPrecClient::validaDados(const DataPacket &items, const QStrin
                                        {QStringLiteral("CDFILIAL"), centralBranch},
                                        {QStringLiteral("DTCOLEPREC"), dateValue(collectionDate)}}));
 }
+
+QString GridCotaPrecClient::getVerPrZero(const QString &branch, const QString &number)
+{
+    return m_connection.call(method("GetVerPrZero"),
+                             {{QStringLiteral("CDFILIAL"), branch}, {QStringLiteral("NRCOLEPRECO"), number}})
+        .toString();
+}
+
+void GridCotaPrecClient::deleteItemCole(const QString &centralBranch, const QString &number)
+{
+    Consiste::CheckResultServ(m_connection.call(method("DeleteItemCole"),
+                                                {{QStringLiteral("CDFILIAL"), centralBranch},
+                                                 {QStringLiteral("NRCOLEPRECO"), number}}),
+                              true, 0);
+}

@@ -159,6 +159,11 @@ public:
     DataPacket getCompra();
     // One brand (code given, all empty) or every brand (code empty, all "T").
     DataPacket getPesqMarca(const QString &brand, const QString &all);
+    // Whether items are left without a price: "" none, "1" no item has a price, "2" some
+    // have price zero, any other text an error message (read without the result check).
+    QString getVerPrZero(const QString &branch, const QString &number);
+    // Deletes the quotation's zero-priced items.
+    void deleteItemCole(const QString &centralBranch, const QString &number);
     // The quotation's regions (layout "GridRegiao").
     DataPacket getGridRegiao(const QString &branch, const QString &number);
     // The suppliers of one region of the quotation (layout "GridFornecedor").
