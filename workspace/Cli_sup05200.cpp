@@ -13,6 +13,7 @@
 #include "DataSource.h"
 #include "NetConnection.h"
 #include "PageControl.h"
+#include "ProtocolContract.h"
 #include "QuotationContext.h"
 #include "TADOIBQuery.h"
 #include "TMessages.h"
@@ -67,6 +68,7 @@ TfrmGridCotaPrec::TfrmGridCotaPrec(QWidget *parent)
     createDataSets();
     createQueries();
     createInclusionData();
+    createProductsPageData();
     createPages();
     createNavigatorPanels();
     createCommands();
@@ -93,8 +95,10 @@ TfrmGridCotaPrec::~TfrmGridCotaPrec()
     if (frmGridCotaPrec == this)
         frmGridCotaPrec = nullptr;
     // The datasets' handlers point into this form.
-    for (ClientDataSet *ds : {cdsColetapr, cdsFornCotados})
+    for (ClientDataSet *ds : {cdsColetapr, cdsFornCotados, cdsGridRegiao, cdsGridFornecedor, cdsGridProdMarc}) {
         ds->afterScroll = nullptr;
+        ds->afterOpen = nullptr;
+    }
 }
 
 // --- datasets --------------------------------------------------------------------------------
@@ -256,51 +260,26 @@ void TfrmGridCotaPrec::createSupplierFields()
 
 void TfrmGridCotaPrec::createProductPageFields()
 {
-    struct Def { const char *name; FieldType type; int size; QString label; };
-    auto define = [](ClientDataSet *ds, std::initializer_list<Def> defs) {
-        for (const Def &d : defs) {
-            ds->addFieldDef(QLatin1String(d.name), d.type, d.size);
-            ds->fieldByName(QLatin1String(d.name))->setDisplayLabel(d.label);
+    // The fields are the layouts of the packets the server loads into these datasets, so
+    // a load keeps them (with their labels, marks and handlers).
+    auto define = [this](ClientDataSet *ds, const char *layout) {
+        for (const FieldDef &def : Protocol::packetLayout(QLatin1String(layout)))
+            ds->addFieldDef(def.name, def.type, def.size, def.required);
+        for (Field *f : ds->fields()) {
+            const QString key = QStringLiteral("Col_") + f->fieldName();
+            f->setDisplayLabel(msgPadrao->contains(key) ? msgPadrao->Msg(key) : QString());
         }
     };
-    define(cdsGridRegiao, {{"CDREGIAO", FieldType::String, 3, msg(QStringLiteral("Col_CDREGIAO"))},
-                           {"NMREGIAO", FieldType::String, 30, msg(QStringLiteral("Col_NMREGIAO"))}});
-    define(cdsGridFornecedor, {{"NRCOLEPRECO", FieldType::String, 10, QString()},
-                               {"CDREGIAO", FieldType::String, 3, QString()},
-                               {"CDFORNECED", FieldType::String, 21, QString()},
-                               {"IDTPIJURFORN", FieldType::String, 1, QString()},
-                               {"IDFORNCOT", FieldType::String, 1, msg(QStringLiteral("Col_IDFORNCOT"))},
-                               {"NRINSJURFORN", FieldType::String, 20, msg(QStringLiteral("Col_NRINSJURFORN"))},
-                               {"NMFANTFORN", FieldType::String, 40, msg(QStringLiteral("Col_NMFANTFORN"))}});
-    define(cdsGridProdMarc, {{"ALTERADO", FieldType::FixedString, 1, QString()},
-                             {"CDFILIAL", FieldType::String, 4, QString()},
-                             {"NRCOLEPRECO", FieldType::String, 10, QString()},
-                             {"CDREGIAO", FieldType::String, 3, QString()},
-                             {"CDFORNECED", FieldType::String, 21, QString()},
-                             {"CDPRODUTO", FieldType::String, 10, QString()},
-                             {"CDARVPROD", FieldType::String, 20, msg(QStringLiteral("Col_CDARVPROD"))},
-                             {"NMPRODUTO", FieldType::String, 50, msg(QStringLiteral("Col_NMPRODUTO"))},
-                             {"SGUNIDADE", FieldType::String, 10, msg(QStringLiteral("Col_SGUNIDADE"))},
-                             {"CDMARCA", FieldType::String, 5, msg(QStringLiteral("Col_CDMARCA"))},
-                             {"NMMARCA", FieldType::String, 20, msg(QStringLiteral("Col_NMMARCA"))},
-                             {"VRPRECUNIITM", FieldType::Float, 0, msg(QStringLiteral("Col_VRPRECUNIITM"))},
-                             {"VRPRECECOITM", FieldType::Float, 0, QString()},
-                             {"VRPRECOITMPI", FieldType::Float, 0, QString()},
-                             {"QTACMPITMCOL", FieldType::Float, 0, QString()},
-                             {"VRPERDESITM", FieldType::Float, 0, QString()},
-                             {"IDITMCOTPREC", FieldType::String, 1, QString()},
-                             {"IDITMLISPREC", FieldType::String, 1, QString()},
-                             {"IDPRECALT", FieldType::String, 1, msg(QStringLiteral("Col_IDPRECALT"))},
-                             {"NRSEQPRELIST", FieldType::String, 10, QString()},
-                             {"DSJUSTOPER", FieldType::String, 100, msg(QStringLiteral("Col_DSJUSTOPER"))},
-                             {"DSALTERITMCOT", FieldType::String, 500, QString()},
-                             {"QTDISPPRODMARC", FieldType::Float, 0, QString()}});
+    define(cdsGridRegiao, "GridRegiao");
+    define(cdsGridFornecedor, "GridFornecedor");
+    define(cdsGridProdMarc, "GridProdMarc");
+    define(cdsErrosCota, "ErrosCota");
     Field *price = cdsGridProdMarc->fieldByName(QStringLiteral("VRPRECUNIITM"));
     price->setDisplayFormat(QStringLiteral("#,##0.00000"));
     price->setEditFormat(QStringLiteral("#0.00000"));
-    define(cdsErrosCota, {{"DSERRO", FieldType::String, 200, msg(QStringLiteral("Col_DSERRO"))}});
     cdsGridRegiao->setLogChanges(false);
     cdsGridFornecedor->setLogChanges(false);
+    cdsErrosCota->setLogChanges(false);
 }
 
 Field *TfrmGridCotaPrec::cdsColetaprField(const QString &name) const
@@ -396,77 +375,9 @@ void TfrmGridCotaPrec::createPages()
     dbmObsCotPrec->setDataField(QStringLiteral("DSOBSCOTPREC"));
     dbmObsCotPrec->setMaxLength(2000);
 
-    // The products page: regions and suppliers side by side over the product/brand rows.
-    tshProdCotGrid = new QWidget(pgcPadrao);
-    tshProdCotGrid->setObjectName(QStringLiteral("tshProdCotGrid"));
-    auto *prodLayout = new QVBoxLayout(tshProdCotGrid);
-    prodLayout->setContentsMargins(2, 2, 2, 2);
-    prodLayout->setSpacing(2);
-    auto *vertical = new QSplitter(Qt::Vertical, tshProdCotGrid);
-    vertical->setObjectName(QStringLiteral("splProdCotGrid"));
-    auto *horizontal = new QSplitter(Qt::Horizontal, vertical);
-    const DBGrid::Options gridOptions = DBGrid::Titles | DBGrid::Lines | DBGrid::Tabs
-                                        | DBGrid::AlwaysShowSelection;
-    const QColor info = palette().color(QPalette::ToolTipBase);
-    auto grid = [&](const char *name, DataSource *source, QWidget *parent) {
-        auto *g = new DBGrid(parent);
-        g->setObjectName(QLatin1String(name));
-        g->setDataSource(source);
-        g->setOptions(gridOptions);
-        g->setColor(info);
-        return g;
-    };
-    dbgGridRegiao = grid("dbgGridRegiao", dtsGridRegiao, horizontal);
-    dbgGridRegiao->setColumns({column("CDREGIAO", 60), column("NMREGIAO", 200)});
-    dbgGridFornecedor = grid("dbgGridFornecedor", dtsGridFornecedor, horizontal);
-    dbgGridFornecedor->setColumns({column("IDFORNCOT", 20), column("NRINSJURFORN", 140), column("NMFANTFORN", 240)});
-    horizontal->setStretchFactor(0, 1);
-    horizontal->setStretchFactor(1, 2);
-    auto *lower = new QWidget(vertical);
-    auto *lowerLayout = new QVBoxLayout(lower);
-    lowerLayout->setContentsMargins(0, 0, 0, 0);
-    dbgGridProdMarc = grid("dbgGridProdMarc", dtsGridProdMarc, lower);
-    dbgGridProdMarc->setOption(DBGrid::Editing);
-    DBGridColumn brand = column("CDMARCA", 60);
-    brand.buttonStyle = ColumnButtonStyle::Ellipsis;
-    dbgGridProdMarc->setColumns({column("IDPRECALT", 35, true), column("CDARVPROD", 110),
-                                 column("NMPRODUTO", 260, true), column("SGUNIDADE", 40), brand,
-                                 column("NMMARCA", 140, true), column("VRPRECUNIITM", 110),
-                                 column("DSJUSTOPER", 240)});
-    lowerLayout->addWidget(dbgGridProdMarc, 1);
-    lsbErrosCota = new QListWidget(lower);
-    lsbErrosCota->setObjectName(QStringLiteral("lsbErrosCota"));
-    lsbErrosCota->setMaximumHeight(80);
-    lsbErrosCota->hide();
-    lowerLayout->addWidget(lsbErrosCota);
-    vertical->setStretchFactor(0, 1);
-    vertical->setStretchFactor(1, 2);
-    prodLayout->addWidget(vertical, 1);
-
-    panDados = new QFrame(tshProdCotGrid);
-    panDados->setObjectName(QStringLiteral("panDados"));
-    panDados->setFrameShape(QFrame::StyledPanel);
-    auto *dataLayout = new QHBoxLayout(panDados);
-    dataLayout->setContentsMargins(4, 2, 4, 2);
-    auto readOnlyEdit = [this](const char *name, const QString &caption, QHBoxLayout *layout) {
-        auto *l = new QLabel(caption, panDados);
-        auto *e = new QLineEdit(panDados);
-        e->setObjectName(QLatin1String(name));
-        e->setReadOnly(true);
-        e->setAlignment(Qt::AlignRight);
-        e->setMaximumWidth(110);
-        l->setBuddy(e);
-        layout->addWidget(l);
-        layout->addWidget(e);
-    };
-    readOnlyEdit("nedQtde", msg(QStringLiteral("Lbl_Qtde")), dataLayout);
-    readOnlyEdit("nedPrecoEcon", msg(QStringLiteral("Lbl_PrecoEcon")), dataLayout);
-    readOnlyEdit("edtDesconto", msg(QStringLiteral("Lbl_Desconto")), dataLayout);
-    readOnlyEdit("nedDiferenca", QString(), dataLayout);
-    readOnlyEdit("nedPrecoEconPI", msg(QStringLiteral("Lbl_PrecoEconPI")), dataLayout);
-    readOnlyEdit("edtQtdeDisp", msg(QStringLiteral("Lbl_QtdeDisp")), dataLayout);
-    dataLayout->addStretch(1);
-    prodLayout->addWidget(panDados);
+    // The products page: regions and suppliers side by side over the product/brand rows
+    // and their error list, the current row's figures below.
+    createProductsPage();
     pgcPadrao->addPage(tshProdCotGrid, msg(QStringLiteral("Pag_ProdCotados")));
 }
 
@@ -555,7 +466,8 @@ void TfrmGridCotaPrec::createCommands()
          msg(QStringLiteral("Hint_Filtro")), QKeySequence(Qt::CTRL | Qt::Key_L),
          &sbtFiltro, &mnuFiltro, [this] { sbtFiltroClick(); }},
         {"ExclPrZero", nullptr, msg(QStringLiteral("Cap_ExclPrZero")),
-         msg(QStringLiteral("Hint_ExclPrZero")), {}, &sbtExclPrZero, &mnuExclPrZero, pending},
+         msg(QStringLiteral("Hint_ExclPrZero")), {}, &sbtExclPrZero, &mnuExclPrZero,
+         [this] { sbtExclPrZeroClick(); }},
         {"CopiarCota", nullptr, msg(QStringLiteral("Cap_CopiarCota")),
          msg(QStringLiteral("Hint_CopiarCota")), {},
          &sbtCopiarCota, &mnuCopiarCota, [this] { sbtCopiarCotaClick(); }},
@@ -578,9 +490,10 @@ void TfrmGridCotaPrec::createCommands()
         {"AtualizaFormPgto", nullptr, msg(QStringLiteral("Cap_AtualizaFormPgto")),
          msg(QStringLiteral("Hint_AtualizaFormPgto")), {}, &sbtAtualizaFormPgto, &mnuAtualizaFormPgto, pending},
         {"Copy", "mnuCopiaJust", msg(QStringLiteral("Cap_Copy")),
-         msg(QStringLiteral("Hint_Copy")), {}, &sbtCopy, &mnuCopiaJust, pending},
+         msg(QStringLiteral("Hint_Copy")), {}, &sbtCopy, &mnuCopiaJust, [this] { sbtCopyClick(); }},
         {"AlteraValidade", "mnuAltValidade", msg(QStringLiteral("Cap_AlteraValidade")),
-         msg(QStringLiteral("Hint_AlteraValidade")), {}, &sbtAlteraValidade, &mnuAltValidade, pending},
+         msg(QStringLiteral("Hint_AlteraValidade")), {}, &sbtAlteraValidade, &mnuAltValidade,
+         [this] { sbtAlteraValidadeClick(); }},
     };
     addToToolbar(nullptr);
     for (const Command &c : commands) {
@@ -627,21 +540,35 @@ void TfrmGridCotaPrec::createCommands()
                 pgcPadraoChange();
             }));
 
-    // The include and delete pop-ups of the products page.
+    // The include and delete pop-ups of the products page.  The supplier, region and
+    // product-exclusion items open the maintenance dialogs of those tasks; until those
+    // dialogs are part of the package the items are shown and do nothing.
+    auto item = [](QMenu *menu, const char *name, const QString &caption) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
     pmnIncluir = new QMenu(this);
     pmnIncluir->setObjectName(QStringLiteral("pmnIncluir"));
-    mnuInsForn = pmnIncluir->addAction(msg(QStringLiteral("Mnu_Fornecedor")));
-    mnuInsForn->setObjectName(QStringLiteral("mnuInsForn"));
-    mnuInsRegiao = pmnIncluir->addAction(msg(QStringLiteral("Mnu_Regiao")));
-    mnuInsRegiao->setObjectName(QStringLiteral("mnuInsRegiao"));
+    mnuInsProd = item(pmnIncluir, "mnuInsProd", msg(QStringLiteral("Mnu_Produto")));
+    mnuInsMarca = item(pmnIncluir, "mnuInsMarca", msg(QStringLiteral("Mnu_Marca")));
+    mnuInsForn = item(pmnIncluir, "mnuInsForn", msg(QStringLiteral("Mnu_Fornecedor")));
+    mnuInsRegiao = item(pmnIncluir, "mnuInsRegiao", msg(QStringLiteral("Mnu_Regiao")));
+    connect(mnuInsProd, &QAction::triggered, this, Consiste::guarded([this] { mnuInsProdClick(); }));
+    connect(mnuInsMarca, &QAction::triggered, this, Consiste::guarded([this] { mnuInsMarcaClick(); }));
     pmnExcluir = new QMenu(this);
     pmnExcluir->setObjectName(QStringLiteral("pmnExcluir"));
-    mnuDelForn = pmnExcluir->addAction(msg(QStringLiteral("Mnu_Fornecedor")));
-    mnuDelForn->setObjectName(QStringLiteral("mnuDelForn"));
-    mnuDelRegiao = pmnExcluir->addAction(msg(QStringLiteral("Mnu_Regiao")));
-    mnuDelRegiao->setObjectName(QStringLiteral("mnuDelRegiao"));
-    mnuDelProd = pmnExcluir->addAction(msg(QStringLiteral("Mnu_Produto")));
-    mnuDelProd->setObjectName(QStringLiteral("mnuDelProd"));
+    mnuDelProd = item(pmnExcluir, "mnuDelProd", msg(QStringLiteral("Mnu_Produto")));
+    mnuDelForn = item(pmnExcluir, "mnuDelForn", msg(QStringLiteral("Mnu_Fornecedor")));
+    mnuDelRegiao = item(pmnExcluir, "mnuDelRegiao", msg(QStringLiteral("Mnu_Regiao")));
+
+    // Confirm on the products page picks one of these; the menu itself never shows.
+    pmnConfirmar = new QMenu(this);
+    pmnConfirmar->setObjectName(QStringLiteral("pmnConfirmar"));
+    mnuConfTodasReg = item(pmnConfirmar, "mnuConfTodasReg", msg(QStringLiteral("Mnu_ConfTodasReg")));
+    mnuConfRegSel = item(pmnConfirmar, "mnuConfRegSel", msg(QStringLiteral("Mnu_ConfRegSel")));
+    connect(mnuConfTodasReg, &QAction::triggered, this, Consiste::guarded([this] { mnuConfTodasRegClick(); }));
+    connect(mnuConfRegSel, &QAction::triggered, this, Consiste::guarded([this] { mnuConfRegSelClick(); }));
 
     // The context menu of the product/brand grid opens only on the products page with no
     // pending item change.
@@ -708,17 +635,7 @@ void TfrmGridCotaPrec::wireEvents()
             Consiste::runGuarded([this] { dbmObsCotPrecEnter(); });
     });
 
-    // The grids of the products page make their source the one the commands follow.
-    for (auto [grid, source] : {std::pair{dbgGridRegiao, dtsGridRegiao},
-                                std::pair{dbgGridFornecedor, dtsGridFornecedor},
-                                std::pair{dbgGridProdMarc, dtsGridProdMarc}}) {
-        DataSource *s = source;
-        grid->onEnter = [this, s] {
-            FonteAtual = s;
-            dbnPadrao->setDataSource(s);
-            Habilita();
-        };
-    }
+    wireProductsPageEvents();
     for (DataSource *s : {dtsGridRegiao, dtsGridFornecedor, dtsGridProdMarc, dtsFornCotados})
         connect(s, &DataSource::stateChanged, this, Consiste::guarded([this] { Habilita(); }));
 }
@@ -732,9 +649,10 @@ void TfrmGridCotaPrec::FormCreate()
 
     m_firstActivation = true;
     m_senhaGer = QStringLiteral("N");
-    CacheGridFornecedor = QVariant();
-    CacheGridProdMarc = QVariant();
+    CacheGridFornecedor.reset();
+    CacheGridProdMarc.reset();
     RegistraPosicao = true;
+    PermiteInclusao = false;
 
     // Columns the user may not type into carry an odd tag (the key rule reads it).
     cdsColetapr->fieldByName(QStringLiteral("NRCOLEPRECO"))->setTag(-1);

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "GridCotaPrecClient.h"
+#include "PacketCache.h"
 #include "TfrmPadraoGrid.h"
 
 #include <QColor>
 #include <QDate>
 #include <QPixmap>
 #include <QPointer>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -22,6 +24,7 @@ class NetConnection;
 class QuotationContext;
 class DateEdit;
 class MaskEdit;
+class NumberEdit;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
@@ -55,6 +58,12 @@ class TfrmGridCotaPrec;
 //   Cli_sup05200_Habilita.cpp     the enabling rule
 //   Cli_sup05200_Cotacao.cpp      commands and checks of the quotation list
 //   Cli_sup05200_Inclusao.cpp     the new quotation: its page, checks and confirmation
+//   Cli_sup05200_Produtos.cpp     the products page: its three grids, their loading, packet
+//                                 caches, positions, keys and the detail strip
+//   Cli_sup05200_Itens.cpp        editing the product/brand rows and the page's commands
+//   Cli_sup05200_ErrosCota.cpp    the server's validation of items and the error list
+//   Cli_sup05200_Confirmacao.cpp  confirming the item prices, the zero-price check and the
+//                                 exclusion of zero-priced items
 //   Cli_sup05200_Messages.cpp     the message hook and the key rules
 class TfrmGridCotaPrec : public TfrmPadraoGrid
 {
@@ -80,6 +89,9 @@ public:
     ClientDataSet *cdsGridFornecedor = nullptr; // products page: suppliers of the region
     ClientDataSet *cdsGridProdMarc = nullptr;  // products page: product/brand rows
     ClientDataSet *cdsErrosCota = nullptr;     // products page: inconsistencies reported
+    // Copy of the product/brand rows taken when an edit or insertion starts: the pairs a
+    // new row may not repeat.
+    ClientDataSet *cdsVd_ChavePrim = nullptr;
     DataSource *dtsFornCotados = nullptr;
     DataSource *dtsParaSupri = nullptr;
     DataSource *dtsGridRegiao = nullptr;
@@ -110,6 +122,10 @@ public:
     TADOIBQuery *qryVerProdComp = nullptr;   // does a buyer negotiate a product
     TADOIBQuery *qryProdNegComp = nullptr;   // how many buyers negotiate a product
     TADOIBQuery *qryQualifForn = nullptr;    // a supplier's situation when qualified
+    TADOIBQuery *qryGridProduto = nullptr;   // products that can be quoted
+    TADOIBQuery *qryPesqJust = nullptr;      // standard justifications
+    DataSource *dtsGridProduto = nullptr;
+    DataSource *dtsPesqJust = nullptr;
     ClientDataSet *cdsCompra = nullptr;      // purchases (GetCompra), loaded once
     ClientDataSet *cdsPesqMarca = nullptr;   // brands (getPesqMarca)
     DataSource *dtsComprador = nullptr;
@@ -162,7 +178,13 @@ public:
     DBGrid *dbgGridFornecedor = nullptr;
     DBGrid *dbgGridProdMarc = nullptr;
     QListWidget *lsbErrosCota = nullptr;
-    QFrame *panDados = nullptr;
+    QFrame *panDados = nullptr;            // the current product/brand row's figures
+    NumberEdit *nedQtde = nullptr;         // quantity to buy
+    NumberEdit *nedPrecoEcon = nullptr;    // economic price
+    QLineEdit *edtDesconto = nullptr;      // discount "12,50 %"
+    NumberEdit *nedDiferenca = nullptr;    // price less the discount
+    NumberEdit *nedPrecoEconPI = nullptr;  // economic price PI, red below zero
+    QLineEdit *edtQtdeDisp = nullptr;      // quantity available
     DBLabel *dbtNome = nullptr;
     DBLabel *dbtDtColeta = nullptr;
     DBLabel *dbtNmComprador = nullptr;
@@ -193,20 +215,34 @@ public:
     QAction *mnuIncCotacao = nullptr;    // stands for tshIncCotacao while it is shown
     QMenu *pmnIncluir = nullptr;         // include pop-up (products page)
     QMenu *pmnExcluir = nullptr;         // delete pop-up (products page)
+    QAction *mnuInsProd = nullptr, *mnuInsMarca = nullptr;
     QAction *mnuInsForn = nullptr, *mnuInsRegiao = nullptr;
     QAction *mnuDelForn = nullptr, *mnuDelRegiao = nullptr, *mnuDelProd = nullptr;
     QMenu *pmnConsul = nullptr;          // context menu of the product/brand grid
     QAction *mnuConsul = nullptr;
+    // Never shown: the Confirm button of the products page clicks one of its items.
+    QMenu *pmnConfirmar = nullptr;
+    QAction *mnuConfTodasReg = nullptr, *mnuConfRegSel = nullptr;
 
     // --- workspace state (read and reset by the dialogs) ------------------------------
     // The data source of the grid the user works in; nullptr on the inclusion page.
     DataSource *FonteAtual = nullptr;
-    // Packet caches of the products page; null when nothing is cached.
-    QVariant CacheGridFornecedor;
-    QVariant CacheGridProdMarc;
+    // Packet caches of the products page: the suppliers of a region by [quotation,
+    // region], the product/brand rows of a supplier by [quotation, region, supplier].
+    // Whoever changes the data behind them resets them.
+    PacketCache CacheGridFornecedor;
+    PacketCache CacheGridProdMarc;
+    // The supplier and the product/brand pair ([CDPRODUTO, CDMARCA]) the user last moved
+    // to; reselected whenever a grid is reloaded.  UltProdMarc is invalid until the user
+    // lands on a row.
     QString UltFornecedor;
     QVariant UltProdMarc;
+    // False while a reload moves the grids, so that only the user's moves are remembered.
     bool RegistraPosicao = true;
+    // Insertions into cdsGridProdMarc are refused unless this form's own code starts them.
+    bool PermiteInclusao = false;
+    // [CDARVPROD, CDMARCA] of the row current when an insertion began.
+    QVariant ProdMarcInclusao;
 
     // The inclusion page's choices: lists as the list search writes them, marks "T" for
     // "all".  They live as long as the form.
@@ -252,6 +288,84 @@ public:
     // The current supplier of cdsGridFornecedor is active and qualified at the current
     // quotation's collection date.
     void vd_Fornecedor();
+
+    // --- the products page (Cli_sup05200_Produtos.cpp) -----------------------------------
+    // Loads the quotation's regions, which cascades: the first region's suppliers, the
+    // first supplier's rows, then the remembered supplier and row are reselected.
+    void GetGridRegiao(const QString &number);
+    // Loads the suppliers of a region (from the cache after the first time) and
+    // reselects the remembered supplier.
+    void GetGridFornecedor(const QString &number, const QString &region);
+    // Loads a supplier's product/brand rows (from the cache after the first time) and
+    // reselects the remembered row: the pair, else the product.
+    void GetGridProdMarc(const QString &number, const QString &region, const QString &supplier);
+    // Reloads the current supplier's rows from the cache, as the server last sent them.
+    void reloadCurrentProdMarc();
+    void cdsGridRegiaoAfterScroll();
+    void cdsGridFornecedorAfterScroll();
+    void cdsGridProdMarcAfterScroll();
+    void cdsGridProdMarcAfterOpen();
+    // The detail strip of the current product/brand row.
+    void showProductFigures();
+    // The justification column takes a justification (editing on, search button) only on
+    // a row whose stored, non-zero price or brand has just been changed.
+    void applyJustificationRule();
+    // The product grid can be edited: IDUTISTATCOT 'N', or 'S' on a quotation in progress.
+    bool itemEditingAllowed() const;
+    void dbgGridProdMarcEnter();
+    void tshProdCotGridEnter();
+    void dbgGridRegiaoKeyDown(int &key, Qt::KeyboardModifiers shift);
+    void dbgGridFornecedorKeyDown(int &key, Qt::KeyboardModifiers shift);
+    void dbgGridProdMarcKeyDown(int &key, Qt::KeyboardModifiers shift);
+    void dbgGridProdMarcKeyPress(QChar &key);
+    // Every grid of the page: a marked column takes no typing unless a row is inserted.
+    void filterMarkedColumnKey(DBGrid *grid, QChar &key);
+    // The pictures of the products page's grids (imgCotacao, imgPrecAlt, imgItmLisPrec).
+    static QStringList productPagePictureNames();
+
+    // --- editing the product/brand rows (Cli_sup05200_Itens.cpp) --------------------------
+    void cdsGridProdMarcBeforeEdit();
+    void cdsGridProdMarcBeforeInsert();
+    void cdsGridProdMarcAfterInsert();
+    void cdsGridProdMarcBeforePost();
+    void cdsGridProdMarcAfterPost();
+    void cdsGridProdMarcAfterDelete();
+    void dtsGridProdMarcStateChange();
+    void dbgGridProdMarcColExit();
+    void dbgGridProdMarcColEnter();
+    void dbgGridProdMarcEditButtonClick();
+    void dbgGridProdMarcDblClick();
+    // The product of the row: required, known and quotable; copies code, name and unit.
+    void Vd_GridProduto(bool required);
+    // The brand of the row: required and known (getPesqMarca); copies its name.
+    void Vd_Marca(bool required);
+    // A new row may not repeat a product/brand pair of the supplier in the region.
+    void Vd_ChavePrim();
+    // Every altered row carries a justification when the parameters demand it.
+    void Valida_Itens();
+    void mnuInsProdClick();
+    void mnuInsMarcaClick();
+    void sbtCopyClick();
+    // The products page's share of the commands.
+    void confirmProducts();
+    void cancelProducts();
+
+    // --- the server's validation of items (Cli_sup05200_ErrosCota.cpp) --------------------
+    // Validates the current product/brand row on the server; raises when it has
+    // inconsistencies, which the error list then shows.
+    void ValidaDados();
+    // Shows the inconsistencies of the current row in lsbErrosCota.
+    void PreencheErrosCota();
+    // The texts of the flags 'S' of an IDERRO, in position order.
+    QStringList errorTexts(const QString &flags) const;
+
+    // --- confirming the item prices (Cli_sup05200_Confirmacao.cpp) --------------------------
+    // The pending item changes stored for all regions or for the selected one, once the
+    // server found every row of the supplier valid; then the zero-price check.
+    void mnuConfTodasRegClick();
+    void mnuConfRegSelClick();
+    // Deletes the quotation's zero-priced items once the user agrees (also mnuExclPrZero).
+    void sbtExclPrZeroClick();
 
     // --- the new quotation (Cli_sup05200_Inclusao.cpp) ------------------------------------
     // Shows the inclusion page with its defaults; the other pages and the record commands
@@ -308,7 +422,10 @@ public:
     // The base form's state handler, then the enabling rule.
     void dtsPadraoStateChange() override;
     void sbtFiltroClick();
+    // The quotation tools that open the copy and validity-change dialogs
+    // (Cli_sup05200_Ferramentas.cpp).
     void sbtCopiarCotaClick();
+    void sbtAlteraValidadeClick();
 
     void cdsColetaprAfterScroll();
     void cdsColetaprBeforePost();
@@ -359,6 +476,9 @@ private:
     void createProductPageFields();
     void createQueries();
     void createPages();
+    void createProductsPage();
+    void createProductsPageData();
+    void wireProductsPageEvents();
     void createNavigatorPanels();
     void createCommands();
     void wireEvents();
@@ -387,6 +507,32 @@ private:
     bool priceListFlagAllowed() const;
     void loadConsultationPacket();
     void loadFornCotados();
+
+    // Confirmation steps (Cli_sup05200_Confirmacao.cpp).
+    void confirmItems(bool allRegions);
+    // ValidaDados on every row of the supplier shown; the answer goes into cdsErrosCota.
+    void validateSupplierItems();
+    // SetItemCole of the pending changes; the logs are merged and the grids reloaded only
+    // once the server stored them.  False when another user had changed the rows first.
+    bool storeItemChanges(bool allRegions);
+    // The header delta that goes with the items: null when nothing is left to send.
+    QVariant headerDeltaToStore(bool withItems) const;
+    void offerReloadAfterConflict(const QString &serverText);
+    // Reloads the regions with both caches emptied and returns to the same region,
+    // supplier and product/brand where they still exist.
+    void reloadRegionsKeepingPosition();
+    // GetVerPrZero: "" nothing to report, "1" no price at all, "2" some prices zero,
+    // anything else an error text.
+    QString zeroPriceState();
+    void checkZeroPrices();
+
+    // Inserts a row into cdsGridProdMarc on behalf of this form's own commands.
+    void insertProdMarcRow();
+    // The value of a field before the pending changes, and now, as text.
+    static QString oldText(const Field *field);
+    static QString currentText(const Field *field);
+    bool canTakeFocus(const QWidget *widget) const;
+    QStringList currentItemKey() const;
 
     void followFrameActivation();
     void disconnectAll();

@@ -21,6 +21,7 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -67,9 +68,12 @@ void TfrmGridCotaPrec::FormDeactivate()
 void TfrmGridCotaPrec::cdsColetaprAfterScroll()
 {
     loadFornCotados();
-    // Whatever the products page held belongs to the previous quotation.
-    CacheGridFornecedor = QVariant();
-    CacheGridProdMarc = QVariant();
+    // Whatever the products page held belongs to the previous quotation, its
+    // inconsistencies too.
+    CacheGridFornecedor.reset();
+    CacheGridProdMarc.reset();
+    lsbErrosCota->hide();
+    cdsErrosCota->close();
     cdsGridFornecedor->close();
     cdsGridProdMarc->close();
     cdsGridRegiao->close();
@@ -100,11 +104,15 @@ void TfrmGridCotaPrec::loadFornCotados()
 void TfrmGridCotaPrec::pgcPadraoChange()
 {
     const Page page = currentPage();
+    tshProdCotGridEnter();
     switch (page) {
     case Page::Prod:
         FonteAtual = dtsGridRegiao;
         dbnPadrao->setDataSource(dtsGridRegiao);
         dbgGridRegiao->setFocus();
+        // The page shows the current quotation as the server holds it now.
+        if (m_context->hasQuotation())
+            GetGridRegiao(m_context->currentNumber());
         break;
     case Page::Inc:
         FonteAtual = nullptr;
@@ -114,7 +122,6 @@ void TfrmGridCotaPrec::pgcPadraoChange()
         dbnPadrao->setDataSource(dtsPadrao);
         break;
     }
-    panDatVal->setVisible(page == Page::Prod);
     Habilita();
 }
 

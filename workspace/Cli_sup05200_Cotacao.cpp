@@ -21,6 +21,8 @@
 #include "UserInterface.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QToolButton>
 #include <QGuiApplication>
 #include <QScopeGuard>
 
@@ -285,6 +287,11 @@ void TfrmGridCotaPrec::sendHeaderDelta()
 void TfrmGridCotaPrec::sbtIncluirClick()
 {
     TfrmPadraoGrid::sbtIncluirClick();
+    if (currentPage() == Page::Prod) {
+        vd_OperSistema();
+        pmnIncluir->popup(sbtIncluir->mapToGlobal(QPoint(0, sbtIncluir->height())));
+        return;
+    }
     if (currentPage() != Page::Cot)
         return;
     if ((!cdsColetapr->active() || cdsColetapr->isEmpty()) && !pgcPadrao->isPageEnabled(tshCotacao)) {
@@ -297,6 +304,15 @@ void TfrmGridCotaPrec::sbtIncluirClick()
 void TfrmGridCotaPrec::sbtAlterarClick()
 {
     TfrmPadraoGrid::sbtAlterarClick();
+    if (currentPage() == Page::Prod) {
+        vd_OperSistema();
+        if (FonteAtual != dtsGridProdMarc || !cdsGridProdMarc->active())
+            return;
+        dbgGridProdMarc->setFocus();
+        dbgGridProdMarc->setSelectedField(QStringLiteral("CDMARCA"));
+        cdsGridProdMarc->edit();
+        return;
+    }
     if (currentPage() != Page::Cot || !cdsColetapr->active() || cdsColetapr->isEmpty())
         return;
     vd_OperSistema();
@@ -308,6 +324,11 @@ void TfrmGridCotaPrec::sbtAlterarClick()
 void TfrmGridCotaPrec::sbtExcluirClick()
 {
     TfrmPadraoGrid::sbtExcluirClick();
+    if (currentPage() == Page::Prod) {
+        vd_OperSistema();
+        pmnExcluir->popup(sbtExcluir->mapToGlobal(QPoint(0, sbtExcluir->height())));
+        return;
+    }
     if (currentPage() != Page::Cot || dtsPadrao->state() != DataSetState::Browse || cdsColetapr->isEmpty())
         return;
     if (msgMensagensPadroes->ShowMsg(QStringLiteral("Excl"), MsgDlg::mtConfirmation, MsgDlg::mbYes | MsgDlg::mbNo)
@@ -372,6 +393,11 @@ void TfrmGridCotaPrec::sbtConfirmarClick()
         Confirmar_InclusaoCotacao();
         return;
     }
+    if (currentPage() == Page::Prod) {
+        confirmProducts();
+        Habilita();
+        return;
+    }
     if (currentPage() != Page::Cot || !cdsColetapr->active())
         return;
     if (cdsColetapr->state() == DataSetState::Edit)
@@ -402,6 +428,7 @@ void TfrmGridCotaPrec::sbtCancelarClick()
             dbgCotacao->setFocus();
         break;
     case Page::Prod:
+        cancelProducts();
         break;
     }
     Habilita();
@@ -412,11 +439,6 @@ void TfrmGridCotaPrec::sbtFiltroClick()
     CriaFiltroGridCotacao(*m_context, this);
     update();
     dtsPadraoStateChange();
-}
-
-void TfrmGridCotaPrec::sbtCopiarCotaClick()
-{
-    // The copy dialog opens here; until it exists the command changes nothing.
 }
 
 // --- the quotation grid ----------------------------------------------------------------------

@@ -146,6 +146,27 @@ void TfrmGridCotaPrec::createInclusionData()
                 return Consiste::FormataInscricao(f.asString().trimmed(), type ? type->asString().trimmed() : QString());
             };
         }
+        // The person type and the kind of supplier by name.
+        if (Field *type = ds.findField(QStringLiteral("IDTPIJURFORN"))) {
+            type->onGetText = [this](const Field &f, bool) {
+                const QString v = f.asString().trimmed().toUpper();
+                if (v == QLatin1String("J"))
+                    return msg(QStringLiteral("CGC"));
+                if (v == QLatin1String("F"))
+                    return msg(QStringLiteral("CPF"));
+                if (v == QLatin1String("I"))
+                    return msg(QStringLiteral("JURIDICA"));
+                if (v == QLatin1String("O"))
+                    return msg(QStringLiteral("OUTROS"));
+                return QString();
+            };
+        }
+        if (Field *kind = ds.findField(QStringLiteral("IDTIPOFORN"))) {
+            kind->onGetText = [this](const Field &f, bool) {
+                return f.asString().trimmed().toUpper() == QLatin1String("A") ? msg(QStringLiteral("Display_TipFornA"))
+                                                                             : msg(QStringLiteral("Display_TipFornN"));
+            };
+        }
     };
     qryVerificacoes->dataSet()->afterOpen = [=, this](ClientDataSet &ds) {
         present(ds, {{"NMVERIF", msg(QStringLiteral("Fld_Verificacao")), 60}}, {"IDMARCADO", "CDVERIF"});

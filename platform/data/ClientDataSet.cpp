@@ -1089,6 +1089,11 @@ void ClientDataSet::checkBrowseMode()
     checkActive();
     if (!d->editing(m_state))
         return;
+    // What the views' open editors hold is part of the record: whether it was changed
+    // (post) or not (cancel) is decided with it.
+    emit updateRecord();
+    if (!d->editing(m_state))
+        return;
     if (d->modified)
         post();
     else

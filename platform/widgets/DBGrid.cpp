@@ -50,6 +50,20 @@ DBGrid::DBGrid(QWidget *parent)
 
 DBGrid::~DBGrid() = default;
 
+void DBGrid::setGridDelegate(DBGridDelegate *delegate)
+{
+    if (!delegate || delegate == m_delegate)
+        return;
+    if (isEditorOpen())
+        closeEditor(m_editor, QAbstractItemDelegate::RevertModelCache);
+    delegate->setParent(this);
+    DBGridDelegate *old = m_delegate;
+    m_delegate = delegate;
+    setItemDelegate(delegate);
+    delete old;
+    viewport()->update();
+}
+
 // --- binding -------------------------------------------------------------------------
 
 DataSource *DBGrid::dataSource() const

@@ -59,6 +59,9 @@ public:
     ClientDataSet *dataSet() const;
     DataSetModel *dataSetModel() const { return m_model; }
     DBGridDelegate *gridDelegate() const { return m_delegate; }
+    // Replaces the delegate that paints and edits the cells by one made for this grid
+    // (the grid owns it; the previous one is deleted).
+    void setGridDelegate(DBGridDelegate *delegate);
 
     // --- columns -----------------------------------------------------------------------
     // Without columns the grid shows every visible field of the dataset.

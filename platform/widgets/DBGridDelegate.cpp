@@ -66,6 +66,7 @@ DBGridCell DBGridDelegate::describeCell(const QStyleOptionViewItem &option, cons
         alignment |= Qt::AlignVCenter;
     cell.alignment = alignment;
     cell.drawFocusRect = cell.focused;
+    decorateCell(cell);
 
     if (m_grid->onDrawColumnCell) {
         // Painting shows no messages: a failing draw handler leaves the default look.
@@ -77,6 +78,10 @@ DBGridCell DBGridDelegate::describeCell(const QStyleOptionViewItem &option, cons
         }
     }
     return cell;
+}
+
+void DBGridDelegate::decorateCell(DBGridCell &) const
+{
 }
 
 DBGridCell DBGridDelegate::describeCell(int row, int gridColumn) const

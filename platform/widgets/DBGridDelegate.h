@@ -7,8 +7,10 @@
 class DBGrid;
 
 // Paints and edits the cells of a DBGrid.  Painting goes through describeCell(), which
-// gives the default look (grid colour, selection, numbers right-aligned) and then lets
-// the form's draw handler change it; tests ask describeCell() what a cell would show.
+// gives the default look (grid colour, selection, numbers right-aligned), then the look
+// a derived delegate gives in decorateCell(), then lets the form's draw handler change
+// it; tests ask describeCell() what a cell would show.  A grid whose visual rules belong
+// to the grid rather than to a form installs a derived delegate (DBGrid::setGridDelegate).
 // Editors: a masked edit (with the field's edit mask, limited to the field's size) or a
 // drop-down for a column with a pick list.  The first change in an editor puts the
 // dataset in edit; the text is written into the field when the cell is left.
@@ -37,6 +39,9 @@ public:
                               const QModelIndex &index) const override;
 
 protected:
+    // A derived delegate's look of a cell, applied over the default one.
+    virtual void decorateCell(DBGridCell &cell) const;
+    DBGrid *grid() const { return m_grid; }
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -62,6 +63,7 @@ private slots:
     void writingOutsideEditIsRefused();
     void fieldTextsAndHooks();
     void movingWhileEditingPostsAndUntouchedInsertIsDropped();
+    void testBugEditorTextLostWhenMovingOffTheRecord();
     void navigationBofEofAndScrollEvents();
     void rowSignalsForViews();
     void disableControlsIsNestedAndResetsOnEnable();
@@ -671,6 +673,32 @@ void tst_ClientDataSet::movingWhileEditingPostsAndUntouchedInsertIsDropped()
     QCOMPARE(posts, 1);
     QCOMPARE(ds.recordCount(), 4);
     QCOMPARE(product(ds), QStringLiteral("P002"));
+}
+
+void tst_ClientDataSet::testBugEditorTextLostWhenMovingOffTheRecord()
+{
+    // A view writes what its open editor holds when asked; until then the record looks
+    // untouched.  Moving off it must post that text, not cancel the edit.
+    ClientDataSet ds;
+    ds.setData(itemsPacket());
+    QString pendingText;
+    connect(&ds, &ClientDataSet::updateRecord, &ds, [&] {
+        if (!pendingText.isEmpty())
+            ds.fieldByName(QStringLiteral("NMPRODUTO"))->setValue(std::exchange(pendingText, QString()));
+    });
+    ds.edit();
+    pendingText = QStringLiteral("Arroz integral");
+    ds.next();
+    QCOMPARE(ds.recNo(), 2);
+    QCOMPARE(ds.changeCount(), 1);
+    ds.first();
+    QCOMPARE(ds.fieldByName(QStringLiteral("NMPRODUTO"))->asString(), QStringLiteral("Arroz integral"));
+
+    // Nothing typed: the edit is still cancelled.
+    ds.edit();
+    ds.next();
+    QCOMPARE(ds.changeCount(), 1);
+    QCOMPARE(ds.state(), DataSetState::Browse);
 }
 
 void tst_ClientDataSet::navigationBofEofAndScrollEvents()

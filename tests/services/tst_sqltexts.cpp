@@ -31,6 +31,8 @@ private slots:
     void textsFindTheDemoRows();
     void supplierQualificationRules_data();
     void supplierQualificationRules();
+    void quotableProductsAndJustifications_data();
+    void quotableProductsAndJustifications();
 
 private:
     struct Engine
@@ -308,6 +310,83 @@ void tst_SqlTexts::supplierQualificationRules()
     const QDate monthEnd(until.year(), until.month(), until.daysInMonth());
     QCOMPARE(rows(qualified, monthEnd.toString(Qt::ISODate), QStringLiteral("M")), 1);
     QCOMPARE(rows(qualified, monthEnd.addDays(1).toString(Qt::ISODate), QStringLiteral("M")), 0);
+}
+
+void tst_SqlTexts::quotableProductsAndJustifications_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("postgres");
+    addEngineRows("qryGridProduto");
+}
+
+// qryGridProduto lists the stocked, active products (all, or the one of a tree code), with
+// IDUTLPROCMP 'S' only those that are not their own stock product; qryPesqJust every
+// standard justification in code order.
+void tst_SqlTexts::quotableProductsAndJustifications()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, postgres);
+    if (!engine(postgres))
+        QSKIP(qPrintable(m_postgres.skipReason));
+    auto count = [&](const QString &where) {
+        QSqlQuery q(engine(postgres)->sql());
+        return q.exec(QStringLiteral("SELECT COUNT(*) FROM PRODUTO WHERE %1").arg(where)) && q.next() ? q.value(0).toInt()
+                                                                                                   : -1;
+    };
+    auto first = [&](const QString &where) {
+        QSqlQuery q(engine(postgres)->sql());
+        const QString sql = QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE %1 ORDER BY CDARVPROD").arg(where);
+        return q.exec(sql) && q.next() ? q.value(0).toString() : QString();
+    };
+    auto products = [&](const QString &ownStock, const QString &tree, const QString &all) {
+        auto query = std::make_unique<TADOIBQuery>(name);
+        query->setDatabase(engine(postgres)->sql());
+        query->ParamByName(QStringLiteral("P_IDUTLPROCMP")).setValue(ownStock);
+        query->ParamByName(QStringLiteral("P_CDARVPROD")).setValue(tree);
+        query->ParamByName(QStringLiteral("P_TCDPRODUTO")).setValue(all);
+        query->Open();
+        return query;
+    };
+    const QString quotable = QStringLiteral("CDPRODESTO IS NOT NULL AND COALESCE(IDPRODATIVPR, 'S') = 'S'");
+    auto all = products(QStringLiteral("N"), QString(), QStringLiteral("T"));
+    QVERIFY(all->RecordCount() > 0);
+    QCOMPARE(all->RecordCount(), count(quotable));
+    QString previous;
+    for (all->First(); !all->Eof(); all->Next()) {
+        const QString tree = all->FieldByName(QStringLiteral("CDARVPROD"))->asString();
+        QVERIFY2(previous < tree, qPrintable(previous + QLatin1String(" >= ") + tree));
+        previous = tree;
+    }
+    QVERIFY(all->dataSet()->findField(QStringLiteral("SGUNIDADE")) != nullptr);
+    QVERIFY(all->dataSet()->findField(QStringLiteral("CDPRODUTO")) != nullptr);
+    const int notOwnStock = count(quotable + QStringLiteral(" AND CDPRODUTO <> CDPRODESTO"));
+    QVERIFY(notOwnStock > 0);
+    QCOMPARE(products(QStringLiteral("S"), QString(), QStringLiteral("T"))->RecordCount(), notOwnStock);
+
+    const QString one = first(quotable);
+    auto single = products(QStringLiteral("N"), one, QString());
+    QCOMPARE(single->RecordCount(), 1);
+    QCOMPARE(single->FieldByName(QStringLiteral("CDARVPROD"))->asString(), one);
+    const QString inactive = first(QStringLiteral("IDPRODATIVPR = 'N' AND CDPRODESTO IS NOT NULL"));
+    QVERIFY(!inactive.isEmpty());
+    QCOMPARE(products(QStringLiteral("N"), inactive, QString())->RecordCount(), 0);
+    const QString group = first(QStringLiteral("CDPRODESTO IS NULL"));
+    QCOMPARE(products(QStringLiteral("N"), group, QString())->RecordCount(), 0);
+
+    TADOIBQuery justifications(QStringLiteral("qryPesqJust"));
+    justifications.setDatabase(engine(postgres)->sql());
+    justifications.Open();
+    QSqlQuery stored(engine(postgres)->sql());
+    QVERIFY(stored.exec(QStringLiteral("SELECT COUNT(*) FROM JUSTSOLI")) && stored.next());
+    QVERIFY(stored.value(0).toInt() > 0);
+    QCOMPARE(justifications.RecordCount(), stored.value(0).toInt());
+    QString code;
+    for (justifications.First(); !justifications.Eof(); justifications.Next()) {
+        const QString next = justifications.FieldByName(QStringLiteral("CDJUSTSOL"))->asString();
+        QVERIFY(code < next);
+        code = next;
+        QVERIFY(!justifications.FieldByName(QStringLiteral("DSJUSTSOL"))->asString().isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_SqlTexts)

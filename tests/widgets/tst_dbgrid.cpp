@@ -73,8 +73,27 @@ private slots:
     void insertAndDeleteKeys();
     void currentRowFollowsTheDataSet();
     void delegateReportsWhatItWouldPaint();
+    void derivedDelegateDecoratesBeforeTheForm();
     void editButtonRaisesItsEvent();
 };
+
+namespace {
+
+// A grid's own rule: a zero price on a grey background.
+class ZeroPriceDelegate : public DBGridDelegate
+{
+public:
+    using DBGridDelegate::DBGridDelegate;
+
+protected:
+    void decorateCell(DBGridCell &cell) const override
+    {
+        if (cell.fieldName == QLatin1String("PRICE") && cell.value.toDouble() == 0)
+            cell.background = Qt::lightGray;
+    }
+};
+
+} // namespace
 
 void tst_DBGrid::typingEditsTheRecordAndMovingRowPosts()
 {
@@ -336,6 +355,35 @@ void tst_DBGrid::delegateReportsWhatItWouldPaint()
     f.grid.onDrawColumnCell = [](DBGridCell &) { throw DataSetError(QStringLiteral("x")); };
     QCOMPARE(delegate->describeCell(1, 2).background, QColor(255, 255, 225));
     f.grid.grab(); // painting runs through the same description
+}
+
+void tst_DBGrid::derivedDelegateDecoratesBeforeTheForm()
+{
+    GridFixture f;
+    QVERIFY(f.ready());
+    QPointer<DBGridDelegate> previous = f.grid.gridDelegate();
+    auto *own = new ZeroPriceDelegate(&f.grid);
+    f.grid.setGridDelegate(own);
+    QCOMPARE(f.grid.gridDelegate(), own);
+    QCOMPARE(f.grid.itemDelegate(), static_cast<QAbstractItemDelegate *>(own));
+    QVERIFY(previous.isNull());
+
+    QCOMPARE(own->describeCell(1, 2).background, QColor(Qt::lightGray));
+    QVERIFY(own->describeCell(0, 2).background != QColor(Qt::lightGray));
+    // The form's handler still has the last word.
+    f.grid.onDrawColumnCell = [](DBGridCell &cell) {
+        if (cell.background == QColor(Qt::lightGray))
+            cell.background = Qt::red;
+    };
+    QCOMPARE(own->describeCell(1, 2).background, QColor(Qt::red));
+
+    // Editing goes on through the new delegate.
+    f.grid.setFocus();
+    f.grid.setSelectedField(QStringLiteral("NAME"));
+    GridFixture::type(QStringLiteral("Soja"));
+    GridFixture::key(Qt::Key_Down);
+    QCOMPARE(f.value(0, QStringLiteral("NAME")), QStringLiteral("Soja"));
+    f.grid.grab();
 }
 
 void tst_DBGrid::editButtonRaisesItsEvent()

@@ -14,6 +14,7 @@
 #include "DBNavigator.h"
 #include "DataSource.h"
 #include "PageControl.h"
+#include "ProductsPageData.h"
 #include "ServerFixture.h"
 #include "TMessages.h"
 
@@ -90,6 +91,7 @@ private:
     bool enterGrid(DBGrid *grid, DataSource *source);
 
     ServerFixture m_server;
+    ProductsPageData m_data{m_server};
     std::unique_ptr<TfrmGridCotaPrec> m_form;
     QStringList m_builtQuotations;
     QStringList m_builtLists;
@@ -97,19 +99,19 @@ private:
 
 namespace {
 
-// Fills a dataset of the products page as its load would: the rows as field values, none
-// of them a pending change, the first one current.
+// Fills a dataset of the products page as its load would: a packet of the rows (field
+// values by name), none of them a pending change, the first one current.  Loading fires
+// the page's scroll chain as a load from the server does.
 void fill(ClientDataSet *ds, const QList<QVariantMap> &rows)
 {
-    ds->createDataSet();
+    DataPacket packet(ds->fieldDefs());
     for (const QVariantMap &row : rows) {
-        ds->append();
-        for (auto it = row.cbegin(); it != row.cend(); ++it)
-            ds->fieldByName(it.key())->setValue(it.value());
-        ds->post();
+        QVariantList values;
+        for (const FieldDef &def : packet.fields())
+            values << row.value(def.name);
+        packet.appendRow(values);
     }
-    ds->mergeChangeLog();
-    ds->first();
+    ds->setData(packet);
 }
 
 // The two suppliers the products page shows for the first region of a quotation.
@@ -189,6 +191,7 @@ void tst_Cli_sup05200::cleanup()
     OlColetaPr = QVariant();
     m_server.ui().clear();
     removeBuiltRows();
+    m_data.removeQuotations();
 }
 
 void tst_Cli_sup05200::cleanupTestCase()
@@ -449,7 +452,12 @@ void tst_Cli_sup05200::concludedQuotationLocksEditingWhenSituationUsed()
     const auto locked = {form->mnuIncluir, form->mnuAlterar, form->mnuExcluir, form->mnuSimulacao, form->mnuObs,
                          form->mnuPlanilha, form->mnuAtualizaFormPgto, form->mnuQtComprar, form->mnuReajustPr};
     QCOMPARE(wrongCommands({form->mnuProcurar, form->mnuImprimir, form->mnuGridCotaPrecConsul}, locked), QString());
-    QVERIFY(enterGrid(form->dbgGridProdMarc, form->dtsGridProdMarc));
+    // The items grid of a concluded quotation takes the focus read-only; the commands keep
+    // following the regions.
+    form->dbgGridProdMarc->setFocus();
+    QTRY_VERIFY(form->dbgGridProdMarc->hasFocus());
+    QVERIFY(form->dbgGridProdMarc->isReadOnly());
+    QVERIFY(form->FonteAtual == form->dtsGridRegiao);
     form->Habilita();
     QCOMPARE(wrongCommands({form->mnuProcurar, form->mnuImprimir, form->mnuGridCotaPrecConsul}, locked), QString());
 
@@ -515,32 +523,45 @@ void tst_Cli_sup05200::enablingRuleFollowsPageAndState()
     QCOMPARE(form->pgcPadrao->activePage(), form->tshCotacao);
     QVERIFY(form->panNavigator->isVisibleTo(form));
 
-    // The products page follows its own grids: with no region loaded nothing is browsed,
-    // so neither include nor the simulation (which the same quotation allows once its
-    // regions are there, see productsPageRuleFollowsItsGrids).
+    // The products page loads the quotation's regions and follows its own grids: browsing
+    // the regions gives include, delete, search and the simulation; edit is for the items
+    // only and the best price stays on the quotation page.
     form->pgcPadrao->setActivePage(form->tshProdCotGrid);
     form->pgcPadraoChange();
     QVERIFY(form->FonteAtual == form->dtsGridRegiao);
-    QVERIFY(!form->cdsGridRegiao->active());
+    QVERIFY(form->cdsGridRegiao->active() && !form->cdsGridRegiao->isEmpty());
     QVERIFY(form->panDatVal->isVisibleTo(form));
     QVERIFY(form->panDados->isVisibleTo(form));
-    QCOMPARE(wrongCommands({form->mnuGridCotaPrecConsul, form->mnuFiltro, form->mnuCopiarCota},
-                           {form->mnuIncluir, form->mnuSimulacao, form->mnuAlterar, form->mnuExcluir,
-                            form->mnuProcurar, form->mnuObs, form->mnuCopiaJust,
-                            form->mnuAutoMelhor}), // the best price only on the quotation page
+    QCOMPARE(wrongCommands({form->mnuGridCotaPrecConsul, form->mnuFiltro, form->mnuCopiarCota, form->mnuIncluir,
+                            form->mnuSimulacao, form->mnuExcluir, form->mnuProcurar},
+                           {form->mnuAlterar, form->mnuAutoMelhor}),
              QString());
-    QVERIFY(!form->dbnPadrao->isEnabled());
+    QVERIFY(form->dbnPadrao->isEnabled());
 }
 
 void tst_Cli_sup05200::productsPageRuleFollowsItsGrids()
 {
-    BuiltQuotation built;
-    QString error;
-    QVERIFY2(buildQuotation(storedOperator(ServerFixture::kBuyer), QStringLiteral("A"), &built, &error),
+    // Two regions; two suppliers in the first; three items of the first supplier, the
+    // first without a justification, the second with one, the third with blanks only.
+    using Item = ProductsPageData::Item;
+    auto item = [](int region, int supplier, int product, const QString &justification) {
+        Item i;
+        i.region = region;
+        i.supplier = supplier;
+        i.product = product;
+        i.price = 10.0;
+        i.justification = justification;
+        return i;
+    };
+    QString number, error;
+    QVERIFY2(m_data.createQuotation({item(0, 0, 0, QString()), item(0, 0, 1, QStringLiteral("Preço negociado")),
+                                     item(0, 0, 2, QStringLiteral("   ")), item(0, 1, 0, QString()),
+                                     item(1, 2, 0, QString())},
+                                    &number, &error, QStringLiteral("A"), QStringLiteral("G")),
              qPrintable(error));
     TfrmGridCotaPrec *form = openWorkspace(QString::fromLatin1(ServerFixture::kBuyer));
     loadAllQuotations();
-    QVERIFY(form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), built.number));
+    QVERIFY(form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), number));
     QCOMPARE(value("IDSITUCOLETA"), QStringLiteral("A"));
     QVERIFY(showProductsPage());
     QVERIFY(form->FonteAtual == form->dtsGridRegiao);
@@ -562,7 +583,10 @@ void tst_Cli_sup05200::productsPageRuleFollowsItsGrids()
 
     // Regions, suppliers and items loaded, on the regions grid: delete, search, print and
     // the product tools; edit only for the items.
-    fillProductsPage(form, built.number);
+    form->GetGridRegiao(number);
+    QCOMPARE(form->cdsGridRegiao->recordCount(), 2);
+    QCOMPARE(form->cdsGridFornecedor->recordCount(), 2);
+    QCOMPARE(form->cdsGridProdMarc->recordCount(), 3);
     QVERIFY(enterGrid(form->dbgGridRegiao, form->dtsGridRegiao));
     form->Habilita();
     QCOMPARE(wrongCommands({form->mnuIncluir, form->mnuExcluir, form->mnuProcurar, form->mnuImprimir,
@@ -587,7 +611,7 @@ void tst_Cli_sup05200::productsPageRuleFollowsItsGrids()
                            {form->mnuExcluir, form->mnuProcurar, form->mnuImprimir, form->mnuObs,
                             form->mnuQtComprar}),
              QString());
-    fill(form->cdsGridFornecedor, productsPageSuppliers(built.number));
+    form->GetGridRegiao(number);
 
     // On the items grid the row can be edited; copying the justification needs one on the
     // current item (blanks are none).
@@ -643,16 +667,13 @@ void tst_Cli_sup05200::productsPageRuleFollowsItsGrids()
     QVERIFY(form->pgcPadrao->isPageEnabled(form->tshCotacao));
     QVERIFY(form->dbgGridRegiao->isEnabled() && form->dbgGridFornecedor->isEnabled());
 
-    // Editing a region keeps its own grid and holds the two below it.
+    // Regions are never edited: the attempt is refused without a word and every grid stays
+    // available.
     QVERIFY(enterGrid(form->dbgGridRegiao, form->dtsGridRegiao));
-    form->cdsGridRegiao->edit();
+    QVERIFY_THROWS_EXCEPTION(Abort, form->cdsGridRegiao->edit());
+    QCOMPARE(form->cdsGridRegiao->state(), DataSetState::Browse);
     form->Habilita();
-    QVERIFY(form->dbgGridRegiao->isEnabled());
-    QVERIFY(!form->dbgGridFornecedor->isEnabled());
-    QVERIFY(!form->dbgGridProdMarc->isEnabled());
-    QVERIFY(form->mnuConfirmar->isEnabled());
-    form->cdsGridRegiao->cancel();
-    form->Habilita();
+    QVERIFY(!form->mnuConfirmar->isEnabled());
     QVERIFY(form->dbgGridFornecedor->isEnabled() && form->dbgGridProdMarc->isEnabled());
 }
 
@@ -1066,14 +1087,11 @@ void tst_Cli_sup05200::periodBecomesCommaInFloatGrid()
 
     TfrmGridCotaPrec *form = openWorkspace(QString::fromLatin1(ServerFixture::kBuyer));
     loadAllQuotations();
-    form->cdsGridProdMarc->createDataSet();
-    form->cdsGridProdMarc->append();
-    form->cdsGridProdMarc->fieldByName(QStringLiteral("VRPRECUNIITM"))->setAsFloat(1.5);
-    form->cdsGridProdMarc->post();
     form->pgcPadrao->setActivePage(form->tshProdCotGrid);
     form->pgcPadraoChange();
     form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form));
+    fill(form->cdsGridProdMarc, {{{QStringLiteral("VRPRECUNIITM"), 1.5}}});
     form->dbgGridProdMarc->setFocus();
     form->dbgGridProdMarc->setSelectedField(QStringLiteral("VRPRECUNIITM"));
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(form->dbgGridProdMarc));
@@ -1097,14 +1115,11 @@ void tst_Cli_sup05200::oddTaggedColumnDropsDelete()
     loadAllQuotations();
     ClientDataSet *regions = form->cdsGridRegiao;
     QCOMPARE(regions->fieldByName(QStringLiteral("CDREGIAO"))->tag(), 1);
-    regions->createDataSet();
-    regions->append();
-    regions->fieldByName(QStringLiteral("CDREGIAO"))->setAsString(QStringLiteral("001"));
-    regions->post();
     form->pgcPadrao->setActivePage(form->tshProdCotGrid);
     form->pgcPadraoChange();
     form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form));
+    fill(regions, {{{QStringLiteral("CDREGIAO"), QStringLiteral("001")}}});
     form->dbgGridRegiao->setOption(DBGrid::Editing);
     form->dbgGridRegiao->setFocus();
     form->dbgGridRegiao->setSelectedField(QStringLiteral("CDREGIAO"));
