@@ -13,6 +13,7 @@
 #include "MethodTable.h"
 #include "PacketBuilder.h"
 #include "QualificationValidity.h"
+#include "QuotationNumbering.h"
 #include "ServerObjects.h"
 #include "ServerText.h"
 
@@ -373,29 +374,6 @@ QString operatorOf(const CallContext &ctx)
                                                           : ctx.session.operatorCode);
 }
 
-// The next free number of the central branch's quotations.  NUMERADOR keeps the last one
-// (started from the highest number stored when the branch has no row yet); raising it
-// first locks its row, so a second creator waits for this transaction and then gets the
-// number after it (a row lock on PostgreSQL, the write lock of the IMMEDIATE transaction
-// on SQLite).  A number already taken by a quotation stored without the numbering row
-// is skipped.
-QString nextNumber(Database &db, const QString &central)
-{
-    const QVariantMap branch = {{QStringLiteral("P_CDFILIAL"), central}};
-    db.execNamed(QStringLiteral("NumberEnsure"), branch);
-    for (;;) {
-        db.execNamed(QStringLiteral("NumberNext"), branch);
-        QSqlQuery q = db.execNamed(QStringLiteral("NumberRead"), branch);
-        if (!q.next())
-            throw ServerError::failure(ServerText::message(QStringLiteral("Db_Falha")));
-        const QString number = padCode(QString::number(q.value(0).toLongLong()), 10);
-        QSqlQuery taken = db.execNamed(QStringLiteral("QuotationHeader"),
-                                       {{QStringLiteral("P_CDFILIAL"), central}, {QStringLiteral("P_NRCOLEPRECO"), number}});
-        if (!taken.next())
-            return number;
-    }
-}
-
 // IncluirCotacao: "2" + the no-data text when nothing qualifies (nothing written), "3" +
 // the refusal when the operator may not create it, else the new quotation's number.
 QVariant IncluirCotacao(CallContext &ctx)
@@ -511,7 +489,7 @@ QVariant IncluirCotacao(CallContext &ctx)
                 }
             }
 
-            const QString number = nextNumber(ctx.db, request.central);
+            const QString number = QuotationNumbering::next(ctx.db, request.central);
             const QDateTime now = QDateTime::currentDateTimeUtc();
             const QVariant none(QMetaType(QMetaType::QString));
             ctx.db.execNamed(QStringLiteral("CreateHeader"),

@@ -11,18 +11,14 @@
 #include "Codes.h"
 #include "DataPacket.h"
 #include "Database.h"
+#include "ItemValidation.h"
 #include "MethodTable.h"
 #include "PacketBuilder.h"
-#include "QualificationValidity.h"
 #include "ServerObjects.h"
 #include "ServerText.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
-#include <algorithm>
 #include <array>
 
 namespace {
@@ -74,21 +70,7 @@ QVariant GetDistForns(CallContext &ctx)
 
 // --- ValidaDados -----------------------------------------------------------------------
 
-// The checks of an item, in the order of the positions of IDERRO.
-enum Check {
-    BrandQualification,   // the product's brand is not qualified, or no longer at the collection date
-    ProductQualification, // the product is not qualified for the supplier, or no longer
-    ServesRegion,         // the supplier does not serve the region
-    RegionalBranch,       // no regional branch of the region negotiates the product
-    CorporateBranch,      // the central (corporate) branch does not negotiate the product
-    ProductRegistered,    // the product is not registered for the supplier
-    BrandRegistered,      // the brand is not registered for the product
-    EanRegistered,        // the product/brand has no EAN code
-    CheckCount
-};
-
-// The key fields an item row must carry, in the order ValidaDados sends them to its
-// statement (after the row number).
+// The key fields an item row must carry, in the order of ItemValidation::Item.
 constexpr std::array<std::pair<const char *, int>, 4> kItemKey = {
     {{"CDREGIAO", 3}, {"CDFORNECED", 21}, {"CDPRODUTO", 10}, {"CDMARCA", 5}}};
 
@@ -100,10 +82,8 @@ QString storedCode(const QVariant &value, int width)
 }
 
 // ValidaDados(Itens, FiliProc, CDFILIAL, DTCOLEPREC): one row per item that fails a
-// check, its key as sent and IDERRO, one 'S'/'N' per check.  Checks that look at a
-// registration (qualifications, EAN code) apply only to a registered product or brand: a
-// missing registration is its own flag.  Every row is looked at by one statement: the
-// rows travel to it as one JSON array parameter, unpacked by the engine.
+// check of ItemValidation, its key as sent and IDERRO, one 'S'/'N' per check.  SetItemCole
+// applies the same checks to the rows it stores.
 QVariant ValidaDados(CallContext &ctx)
 {
     // Every check is the central branch's; the logged branch (FiliProc) changes none.
@@ -132,51 +112,15 @@ QVariant ValidaDados(CallContext &ctx)
     if (items.rowCount() == 0)
         return answer.result();
 
-    QJsonArray rows;
-    for (int r = 0; r < items.rowCount(); ++r) {
-        const QVariantList &row = items.rows().at(r);
-        QJsonArray entry{r};
-        for (size_t i = 0; i < kItemKey.size(); ++i)
-            entry.append(storedCode(row.value(at[i]), kItemKey[i].second));
-        rows.append(entry);
+    QList<ItemValidation::Item> checked;
+    checked.reserve(items.rowCount());
+    for (const QVariantList &row : items.rows()) {
+        checked.append({storedCode(row.value(at[0]), kItemKey[0].second), storedCode(row.value(at[1]), kItemKey[1].second),
+                        storedCode(row.value(at[2]), kItemKey[2].second), storedCode(row.value(at[3]), kItemKey[3].second)});
     }
-
-    const QualificationValidity validity = QualificationValidity::ofCentralBranch(ctx.db, central);
-    QSqlQuery q = ctx.db.execNamed(
-        QStringLiteral("ValidaDados"),
-        {{QStringLiteral("P_ITENS"), QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact))},
-         {QStringLiteral("P_CDFILIAL"), central}});
-    const QSqlRecord columns = q.record();
-    const auto column = [&](const char *name) { return columns.indexOf(QLatin1String(name)); };
-    const int line = column("NRLINHA");
-    const int brandRegistration = column("IDMARCCAD"), brandQualified = column("IDQUALMARC"),
-              brandValidity = column("DTVALQUALMARC");
-    const int productRegistration = column("IDPRODCAD"), productQualified = column("IDQUALPRODFORN"),
-              productValidity = column("DTVALQUALPF");
-    const int serves = column("IDATENDREG"), hasRegional = column("IDTEMFILREG"), regional = column("IDNEGFILREG"),
-              corporate = column("IDNEGFILCOR"), ean = column("IDTEMEAN");
-    const auto yes = [&q](int at) { return q.value(at).toString() == QLatin1String("S"); };
-    while (q.next()) {
-        const bool brandRegistered = yes(brandRegistration);
-        const bool productRegistered = yes(productRegistration);
-        std::array<bool, CheckCount> failed{};
-        failed[BrandQualification] = brandRegistered
-            && !(yes(brandQualified) && validity.holdsAt(Database::toDate(q.value(brandValidity)), collection));
-        failed[ProductQualification] = productRegistered
-            && !(yes(productQualified) && validity.holdsAt(Database::toDate(q.value(productValidity)), collection));
-        failed[ServesRegion] = !yes(serves);
-        failed[RegionalBranch] = yes(hasRegional) && !yes(regional);
-        failed[CorporateBranch] = !yes(corporate);
-        failed[ProductRegistered] = !productRegistered;
-        failed[BrandRegistered] = !brandRegistered;
-        failed[EanRegistered] = brandRegistered && !yes(ean);
-        if (std::none_of(failed.begin(), failed.end(), [](bool f) { return f; }))
-            continue;
-        QString flags;
-        for (bool f : failed)
-            flags += f ? QLatin1Char('S') : QLatin1Char('N');
-        const QVariantList row = items.rows().value(q.value(line).toInt());
-        answer.addRow({row.value(at[0]), row.value(at[1]), row.value(at[2]), row.value(at[3]), flags});
+    for (const ItemValidation::Failure &failure : ItemValidation::failures(ctx.db, central, collection, checked)) {
+        const QVariantList row = items.rows().value(failure.index);
+        answer.addRow({row.value(at[0]), row.value(at[1]), row.value(at[2]), row.value(at[3]), failure.flags});
     }
     return answer.result();
 }

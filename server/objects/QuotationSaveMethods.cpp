@@ -1,4 +1,5 @@
-// "Sup05200.rdmGridCotaPrec": SetItemCole, storing the changes of a quotation.
+// "Sup05200.rdmGridCotaPrec": SetItemCole, storing the changes of a quotation: its
+// header (the quotation list's delta) and its items (the product/brand grid's delta).
 //
 // The arguments are declared in the protocol contract.
 
@@ -8,6 +9,7 @@
 #include "DataPacket.h"
 #include "Database.h"
 #include "MethodTable.h"
+#include "QuotationItemChanges.h"
 #include "ServerObjects.h"
 #include "ServerText.h"
 
@@ -170,6 +172,59 @@ void applyHeaderChange(CallContext &ctx, const DataPacket &delta, const DeltaRow
     }
 }
 
+// Stores an item delta of one quotation after the rules the workspace enforces before
+// confirming, checked again whatever the client did:
+//  - the operator may handle the quotation's buyer (AccessRules), as for the header;
+//  - where the central branch's quotations carry a situation (IDUTISTATCOT 'S'), the
+//    items of a concluded quotation do not change: refused unless the quotation is in
+//    progress before or after this call's header changes (a call that reopens it may
+//    change its items; one that concludes it may still store the items keyed before);
+//  - the rows themselves: see QuotationItemChanges (old values, the item checks of
+//    ValidaDados, replication, markers and history).
+// Once items are stored, a quotation still marked as launched ('L' or empty) becomes one
+// whose prices were keyed in the grid ('G'), stamped and audited as a header change.
+void storeItems(CallContext &ctx, QuotationItemChanges &items, const QuotationItemChanges::Quotation &before,
+                const QuotationItemChanges::Options &options)
+{
+    QString central = AccessRules::centralBranch(ctx.db, before.branch);
+    if (central.isEmpty())
+        central = before.branch;
+    const QString refusal = AccessRules::quotationRefusal(ctx.db, options.operatorCode, before.buyer, central);
+    if (!refusal.isEmpty())
+        throw ServerError::failure(refusal);
+    QuotationItemChanges::Quotation now;
+    if (!QuotationItemChanges::readQuotation(ctx.db, before.branch, before.number, &now))
+        throw ServerError::conflict(ServerText::message(QStringLiteral("Cot_N_Encontrada"), {before.number}));
+    const bool usesSituation = AccessRules::parameter(ctx.db, central, QStringLiteral("IDUTISTATCOT"), QStringLiteral("S"))
+                               == QLatin1String("S");
+    if (usesSituation && before.situation == QLatin1String("C") && now.situation == QLatin1String("C"))
+        throw ServerError::failure(ServerText::message(QStringLiteral("Itens_Cot_Concluida"), {before.number}));
+
+    items.apply(ctx.db, now, central, options);
+
+    if (items.itemsWritten() > 0 && (now.origin.isEmpty() || now.origin == QLatin1String("L"))) {
+        const QVariantMap key = {{QStringLiteral("P_CDFILIAL"), now.branch}, {QStringLiteral("P_NRCOLEPRECO"), now.number}};
+        QVariantMap params = key;
+        params.insert(QStringLiteral("P_NOVO"), QStringLiteral("G"));
+        params.insert(QStringLiteral("P_ANTIGO"), now.origin);
+        params.insert(QStringLiteral("P_CDOPERADOR"), options.operatorCode);
+        params.insert(QStringLiteral("P_DTHRALTE"), options.moment);
+        ctx.db.execNamed(QStringLiteral("SetHeader_IDTIPCOLREG"), params);
+        QVariantMap audit = key;
+        audit.insert(QStringLiteral("P_CDOPERADOR"), options.operatorCode);
+        audit.insert(QStringLiteral("P_DTHRALTER"), options.moment);
+        audit.insert(QStringLiteral("P_NMCAMPO"), QStringLiteral("IDTIPCOLREG"));
+        audit.insert(QStringLiteral("P_DSVALORANT"), now.origin.isEmpty() ? QVariant() : QVariant(now.origin));
+        audit.insert(QStringLiteral("P_DSVALORNOVO"), QStringLiteral("G"));
+        ctx.db.execNamed(QStringLiteral("HeaderAudit"), audit);
+    }
+}
+
+// SetItemCole: the header delta (quotation list rows) and the item delta (product/brand
+// grid rows of one quotation) in one transaction: header first, so that a reopening in
+// the same call lets the items change.  Any refusal writes nothing of the call.  The
+// transaction takes SQLite's write lock at once, so the old values are checked against
+// what no other writer can change before this call ends (PostgreSQL locks the items read).
 QVariant SetItemCole(CallContext &ctx)
 {
     const QString op = padOperator(ctx.session.operatorCode.isEmpty() ? Arguments::text(ctx, QStringLiteral("Operador"))
@@ -186,19 +241,32 @@ QVariant SetItemCole(CallContext &ctx)
         itemDelta = items.value<DataPacket>();
     else if (items.isValid() && !items.isNull())
         throw ServerError::arguments(ServerText::message(QStringLiteral("Delta_Invalido"), {QStringLiteral("2")}));
-    // When items are stored, a concluded quotation's items follow the header's rule
-    // (no change while concluded); until then every item delta is refused.
-    if (!itemDelta.isEmpty())
-        throw ServerError::failure(ServerText::message(QStringLiteral("Itens_Pendente")));
+    QuotationItemChanges itemChanges(itemDelta);
+
+    // The scope recorded with every history row: the texts the workspace passes, as
+    // passed ("Todas as regiões " + " Somente este fornecedor").
+    QuotationItemChanges::Options options;
+    options.allRegions = ctx.arg(QStringLiteral("TodasRegioes")).toBool();
+    options.allSuppliers = ctx.arg(QStringLiteral("TodosForn")).toBool();
+    options.scopeText = Arguments::text(ctx, options.allRegions ? QStringLiteral("TODASREG") : QStringLiteral("UMAREG"))
+                        + Arguments::text(ctx, options.allSuppliers ? QStringLiteral("TODOSFORN") : QStringLiteral("UMFORN"));
+    options.operatorCode = op;
 
     // Confirmations are taken from a copy and leave the session only once every change
     // of the call is stored.
     QList<Confirmation> confirmations = ctx.session.confirmations;
     const QDateTime moment = QDateTime::currentDateTimeUtc();
+    options.moment = moment;
     ctx.db.transaction([&] {
+        QuotationItemChanges::Quotation before;
+        if (!itemChanges.isEmpty()
+            && !QuotationItemChanges::readQuotation(ctx.db, itemChanges.branch(), itemChanges.number(), &before))
+            throw ServerError::conflict(ServerText::message(QStringLiteral("Cot_N_Encontrada"), {itemChanges.number()}));
         for (const DeltaRow &change : headerDelta.changes())
             applyHeaderChange(ctx, headerDelta, change, op, confirmations, moment);
-    });
+        if (!itemChanges.isEmpty())
+            storeItems(ctx, itemChanges, before, options);
+    }, Database::Begin::Immediate);
     ctx.session.confirmations = confirmations;
     return true;
 }

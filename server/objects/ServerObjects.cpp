@@ -8,7 +8,10 @@ void registerServerObjects(MethodTable &table)
     registerQuotationListMethods(table);
     registerQuotationDeleteMethods(table);
     registerQuotationSaveMethods(table);
+    registerQuotationZeroPriceMethods(table);
     registerQuotationCreateMethods(table);
     registerQuotationGridMethods(table);
     registerConfSenhaMethods(table);
+    registerQuotationCopyMethods(table);
+    registerValidityMethods(table);
 }

@@ -7,6 +7,9 @@ void registerSuprimentosMethods(MethodTable &table);     // "Sup.rdmSuprimentos"
 void registerQuotationListMethods(MethodTable &table);   // list, filter, suppliers quoted
 void registerQuotationDeleteMethods(MethodTable &table); // deletion, price-list check
 void registerQuotationSaveMethods(MethodTable &table);   // SetItemCole
+void registerQuotationZeroPriceMethods(MethodTable &table); // zero-priced items: check, deletion
 void registerQuotationCreateMethods(MethodTable &table); // creation, its details, purchases, brands
 void registerQuotationGridMethods(MethodTable &table);   // the products page's grids, item validation
 void registerConfSenhaMethods(MethodTable &table);       // password confirmation
+void registerQuotationCopyMethods(MethodTable &table);   // copy to a new validity, its look-ups
+void registerValidityMethods(MethodTable &table);        // validity change

@@ -26,7 +26,7 @@ QVariant GetParaSupri(CallContext &ctx)
     PacketBuilder packet(ctx.method);
     packet.addRows(q);
     if (packet.packet().rowCount() == 0)
-        packet.addRow({central, "S", "S", "N", "N", "D", "S", "S", "N"});
+        packet.addRow({central, "S", "S", "N", "N", "D", "S", "S", "N", "S"});
     return packet.result();
 }
 

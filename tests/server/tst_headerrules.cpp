@@ -12,15 +12,13 @@
 #include "DataPacket.h"
 #include "Database.h"
 #include "EngineDatabase.h"
+#include "EngineServer.h"
 #include "MethodTable.h"
-#include "Server.h"
 #include "Session.h"
 #include "WireClient.h"
 
 #include <QLoggingCategory>
 #include <QScopeGuard>
-#include <QSemaphore>
-#include <QThread>
 #include <QtTest>
 
 #include <sodium.h>
@@ -54,57 +52,6 @@ QString errorMessage(const QVariantMap &reply)
 {
     return reply.value(QStringLiteral("error")).toMap().value(QStringLiteral("message")).toString();
 }
-
-// A server of the method table over one engine, running in a thread of its own, and a
-// connection of the test to the same database for building data and reading results.
-// One server runs at a time: the workers' database connections are named per worker,
-// the same for every server of the process.
-struct EngineServer
-{
-    explicit EngineServer(DatabaseConfig::Engine engine) : database(engine, QStringLiteral("rules")) {}
-    ~EngineServer() { stop(); }
-
-    EngineDatabase database;
-    QThread thread;
-    Server *server = nullptr;
-    quint16 port = 0;
-
-    bool start(const MethodTable &table, QString *error)
-    {
-        ServerConfig serverConfig;
-        serverConfig.port = 0;
-        serverConfig.workers = 2;
-        serverConfig.loginDelayMs = 50;
-        serverConfig.database = database.config();
-        thread.start();
-        QSemaphore ready;
-        bool started = false;
-        auto *context = new QObject;
-        context->moveToThread(&thread);
-        QMetaObject::invokeMethod(context, [&] {
-            server = new Server(table, serverConfig);
-            started = server->start(error);
-            port = server->port();
-            ready.release();
-        }, Qt::QueuedConnection);
-        ready.acquire();
-        QMetaObject::invokeMethod(context, [context] { delete context; }, Qt::QueuedConnection);
-        return started;
-    }
-
-    void stop()
-    {
-        if (!thread.isRunning())
-            return;
-        if (server) {
-            Server *s = server;
-            server = nullptr;
-            QMetaObject::invokeMethod(s, [s] { delete s; }, Qt::BlockingQueuedConnection);
-        }
-        thread.quit();
-        thread.wait();
-    }
-};
 
 EngineServer *m_current = nullptr;
 EngineServer *m_running = nullptr;
@@ -146,8 +93,8 @@ private:
     qlonglong history(int n);
 
     MethodTable m_table;
-    EngineServer m_sqlite{DatabaseConfig::Engine::SQLite};
-    EngineServer m_postgres{DatabaseConfig::Engine::PostgreSQL};
+    EngineServer m_sqlite{DatabaseConfig::Engine::SQLite, QStringLiteral("rules")};
+    EngineServer m_postgres{DatabaseConfig::Engine::PostgreSQL, QStringLiteral("rules")};
 };
 
 // --- the servers ---------------------------------------------------------------------------------

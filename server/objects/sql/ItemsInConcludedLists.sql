@@ -1,0 +1,22 @@
+-- CROSS JOIN keeps the rows sent as the outer loop: each is one index search.
+WITH CHAVES AS (
+    SELECT J.key AS NRLINHA,
+           json_extract(J.value, '$[0]') AS CDREGIAO,
+           json_extract(J.value, '$[1]') AS CDFORNECED,
+           json_extract(J.value, '$[2]') AS CDPRODUTO,
+           json_extract(J.value, '$[3]') AS CDMARCA
+      FROM json_each(:P_CHAVES) J
+)
+SELECT C.NRLINHA, L.NRSEQPRELIST
+  FROM CHAVES C
+  CROSS JOIN ITLISTPREC I
+    ON I.CDFILIAL = :P_CDFILIAL
+   AND I.NRCOLEPRECO = :P_NRCOLEPRECO
+   AND I.CDREGIAO = C.CDREGIAO
+   AND I.CDFORNECED = C.CDFORNECED
+   AND I.CDPRODUTO = C.CDPRODUTO
+   AND I.CDMARCA = C.CDMARCA
+  JOIN LISTPREC L ON L.CDFILIAL = I.CDFILIAL AND L.NRSEQPRELIST = I.NRSEQPRELIST
+ WHERE I.IDPRECCONF = 'S'
+   AND L.IDSITULIST = 'C'
+ ORDER BY C.NRLINHA, L.NRSEQPRELIST

@@ -1,0 +1,14 @@
+-- CROSS JOIN keeps the rows sent as the outer loop: each is one index search.
+WITH PARES AS (
+    SELECT json_extract(J.value, '$[0]') AS CDPRODUTO,
+           json_extract(J.value, '$[1]') AS CDMARCA
+      FROM json_each(:P_PARES) J
+)
+SELECT I.CDREGIAO, I.CDFORNECED, I.CDPRODUTO, I.CDMARCA, I.VRPRECUNIITM, I.DSJUSTOPER, I.DSALTERITMCOT,
+       I.IDITMCOTPREC, I.IDPRECALT
+  FROM PARES P
+  CROSS JOIN ITCOLETAPR I
+    ON I.CDFILIAL = :P_CDFILIAL
+   AND I.NRCOLEPRECO = :P_NRCOLEPRECO
+   AND I.CDPRODUTO = P.CDPRODUTO
+   AND I.CDMARCA = P.CDMARCA
