@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "ModuleLoader.h"
+#include "QuotationPrint.h"
 #include "StandInModule.h"
 
 #include "Consiste.h"
@@ -83,6 +84,15 @@ bool MainWindow::openModule(const QString &module)
 
 void MainWindow::loadModule(const QString &module, const QVariantList &params)
 {
+    if (module.trimmed().toUpper() == QLatin1String("SUP07000")) {
+        // The print module: the report of the quotation whose number it is given.
+        auto *print = new QuotationPrint(params.value(0).toString());
+        QMdiSubWindow *sub = m_mdiArea->addSubWindow(print);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+        m_mdiArea->setActiveSubWindow(sub);
+        return;
+    }
     if (!StandInModule::isStandIn(module)) {
         m_loader->open(module, params.value(0));
         return;

@@ -38,8 +38,7 @@ QString describeValue(const QVariant &value)
 
 bool StandInModule::isStandIn(const QString &module)
 {
-    static const QStringList modules = {QStringLiteral("SUP07000"), QStringLiteral("SUP01802"),
-                                        QStringLiteral("SUP01803")};
+    static const QStringList modules = {QStringLiteral("SUP01802"), QStringLiteral("SUP01803")};
     return modules.contains(module.trimmed().toUpper());
 }
 

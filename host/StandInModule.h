@@ -4,9 +4,9 @@
 #include <QVariant>
 #include <QWidget>
 
-// The window of a module that this installation runs as a stand-in ("SUP07000" printing
-// a quotation, "SUP01802" negotiation and simulation, "SUP01803" spreadsheet
-// information): it lists the parameters it was opened with.
+// The window of a module that this installation runs as a stand-in ("SUP01802"
+// negotiation and simulation, "SUP01803" spreadsheet information): it lists the parameters
+// it was opened with.  The print module "SUP07000" is a real report (QuotationPrint).
 class StandInModule : public QWidget
 {
     Q_OBJECT

@@ -67,7 +67,23 @@ QHash<QString, QList<FieldDef>> packetLayouts()
         // The procurement parameters of a central branch (cdsParaSupri).
         {QStringLiteral("ParaSupri"),
          {s("CDFILIAL", 4), s("IDUTISTATCOT", 1), s("IDAUDALTCOT", 1), s("IDUMPRODCMP", 1), s("IDUTLPROCMP", 1),
-          s("IDULTIDTVALQ", 1), s("IDPERMREPLICREG", 1), s("IDPERMREPLICFOR", 1), s("IDUTILCONSSOLIOL", 1)}},
+          s("IDULTIDTVALQ", 1), s("IDPERMREPLICREG", 1), s("IDPERMREPLICFOR", 1), s("IDUTILCONSSOLIOL", 1),
+          s("IDCOTCONCLUI", 1)}},
+        // The OL suppliers a copy may be restricted to (cdsPesqForn of the copy dialog).
+        {QStringLiteral("PesqFornOL"),
+         {s("IDMARCADO", 1), s("CDFORNECED", 21), s("IDTPIJURFORN", 1), s("NRINSJURFORN", 20),
+          s("NMRAZSOCFORN", 100), s("NMFANTFORN", 40)}},
+        // The last validity of a branch's quotations, where the copy's new validity starts
+        // (cdsDadosTela).
+        {QStringLiteral("DadDuplica"), {s("NRSEMAFINAL", 2), dt("DTFINVALCOL")}},
+        // The buyers whose quotations a copy may take (cdsComprador of the copy dialog).
+        {QStringLiteral("Comprador"), {s("IDMARCADO", 1), s("CDOPERADOR", 12), s("NMOPERADOR", 40)}},
+        // The regions of the current quotation (cdsRegiaoCorr).
+        {QStringLiteral("RegiaoCorr"), {s("IDMARCADO", 1), s("CDREGIAO", 3), s("NMREGIAO", 30)}},
+        // The quotations of a validity a validity change may move (cdsCotacao).
+        {QStringLiteral("Cotacao"),
+         {{QStringLiteral("IDMARCADO"), FieldType::FixedString, 1}, s("NRCOLEPRECO", 10), dt("DTCOLEPREC"),
+          dt("DTINIVALCOL"), dt("DTFINVALCOL"), s("CDOPERADOR", 12), s("NMOPERADOR", 40)}},
     };
 }
 

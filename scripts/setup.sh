@@ -11,6 +11,7 @@ PACKAGES=(
   libsqlite3-dev libsodium-dev
   libbenchmark-dev
   postgresql postgresql-contrib
+  poppler-utils
   xauth
 )
 

@@ -274,3 +274,93 @@ void GridCotaPrecClient::deleteItemCole(const QString &centralBranch, const QStr
                                                  {QStringLiteral("NRCOLEPRECO"), number}}),
                               true, 0);
 }
+
+DataPacket GridCotaPrecClient::getPesqFornOL()
+{
+    return packetOf(m_connection.call(method("GetPesqFornOL"), {}));
+}
+
+DataPacket GridCotaPrecClient::getDadDuplica(const QString &branch)
+{
+    return packetOf(m_connection.call(method("GetDadDuplica"), {{QStringLiteral("CDFILIAL"), branch}}));
+}
+
+DataPacket GridCotaPrecClient::getComprador(const QString &operatorCode)
+{
+    return packetOf(m_connection.call(method("GetComprador"), {{QStringLiteral("CDOPERADOR"), operatorCode}}));
+}
+
+DataPacket GridCotaPrecClient::getRegiaoCorr(const QString &branch, const QString &number)
+{
+    return packetOf(m_connection.call(method("GetRegiaoCorr"),
+                                      {{QStringLiteral("CDFILIAL"), branch}, {QStringLiteral("NRCOLEPRECO"), number}}));
+}
+
+bool GridCotaPrecClient::getConsCotAn(const ConsCotAnArgs &a)
+{
+    return m_connection
+        .call(method("GetConsCotAn"), {{QStringLiteral("CDFILIAL"), a.branch},
+                                       {QStringLiteral("DTINIVALCOL"), dateValue(a.firstDate)},
+                                       {QStringLiteral("DTFINVALCOL"), dateValue(a.lastDate)},
+                                       {QStringLiteral("Operador"), a.operatorCode},
+                                       {QStringLiteral("TodosComprador"), a.allBuyers},
+                                       {QStringLiteral("Modo"), a.mode},
+                                       {QStringLiteral("NRCOLEPRECO"), a.number},
+                                       {QStringLiteral("ListaRegiao"), a.regions},
+                                       {QStringLiteral("DtIniNova"), dateValue(a.newFirstDate)},
+                                       {QStringLiteral("DtFinNova"), dateValue(a.newLastDate)}})
+        .toBool();
+}
+
+QString GridCotaPrecClient::duplicaCotacao(const DuplicaCotacaoArgs &a)
+{
+    return m_connection
+        .call(method("DuplicaCotacao"), {{QStringLiteral("CDFILIAL"), a.branch},
+                                         {QStringLiteral("NRSEMAINIC"), a.firstWeek},
+                                         {QStringLiteral("NRSEMAFINAL"), a.lastWeek},
+                                         {QStringLiteral("DTINIVALCOL"), dateValue(a.firstDate)},
+                                         {QStringLiteral("DTFINVALCOL"), dateValue(a.lastDate)},
+                                         {QStringLiteral("NRCOLEPRECO"), a.number},
+                                         {QStringLiteral("DtIniPeriodo"), dateValue(a.periodFirst)},
+                                         {QStringLiteral("DtFinPeriodo"), dateValue(a.periodLast)},
+                                         {QStringLiteral("DTCOLEPREC"), dateValue(a.collectionDate)},
+                                         {QStringLiteral("Reajuste"), a.readjustment},
+                                         {QStringLiteral("ListaComprador"), a.buyers},
+                                         {QStringLiteral("PorValidade"), a.byPeriod},
+                                         {QStringLiteral("ListaCompradorEscolhida"), a.buyerListChosen},
+                                         {QStringLiteral("FiliProc"), a.processingBranch},
+                                         {QStringLiteral("Operador"), a.operatorCode},
+                                         {QStringLiteral("ListaRegiaoEscolhida"), a.regionListChosen},
+                                         {QStringLiteral("ListaRegiao"), a.regions},
+                                         {QStringLiteral("ListaFornOL"), a.olSuppliers},
+                                         {QStringLiteral("N_Dados"), a.noDataText}})
+        .toString();
+}
+
+DataPacket GridCotaPrecClient::getCotacao(const GetCotacaoArgs &a)
+{
+    return packetOf(m_connection.call(method("GetCotacao"), {{QStringLiteral("CDFILIAL"), a.branch},
+                                                             {QStringLiteral("DtIniAnt"), dateValue(a.firstDate)},
+                                                             {QStringLiteral("DtFinAnt"), dateValue(a.lastDate)},
+                                                             {QStringLiteral("ListaComprador"), a.buyers},
+                                                             {QStringLiteral("TodosComprador"), a.allBuyers},
+                                                             {QStringLiteral("ListaForn"), a.suppliers},
+                                                             {QStringLiteral("TodosForn"), a.allSuppliers}}));
+}
+
+void GridCotaPrecClient::alteraValidade(const AlteraValidadeArgs &a)
+{
+    Consiste::CheckResultServ(m_connection.call(method("AlteraValidade"),
+                                                {{QStringLiteral("DtIniAnt"), dateValue(a.oldFirstDate)},
+                                                 {QStringLiteral("DtFinAnt"), dateValue(a.oldLastDate)},
+                                                 {QStringLiteral("DtIniNova"), dateValue(a.newFirstDate)},
+                                                 {QStringLiteral("DtFinNova"), dateValue(a.newLastDate)},
+                                                 {QStringLiteral("ListaForn"), a.suppliers},
+                                                 {QStringLiteral("ListaComprador"), a.buyers},
+                                                 {QStringLiteral("ListaCotacao"), a.quotations},
+                                                 {QStringLiteral("TodosForn"), a.allSuppliers},
+                                                 {QStringLiteral("TodosComprador"), a.allBuyers},
+                                                 {QStringLiteral("TodasCotacoes"), a.allQuotations},
+                                                 {QStringLiteral("CDFILIAL"), a.branch}}),
+                              true, 0);
+}

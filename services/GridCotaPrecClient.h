@@ -126,6 +126,73 @@ struct GetDetalhesArgs
         N_QfoProdForn, N_RefoReg_Inc, Pr_NFilCor, Pr_NFilReg, Produto_Inativo, Valid_Venc;
 };
 
+// GetConsCotAn: whether a copy would meet a quotation in progress on the new validity.
+struct ConsCotAnArgs
+{
+    QString branch;
+    QDate firstDate;       // source period (mode "1") or the current quotation's validity
+    QDate lastDate;
+    QString operatorCode;  // logged operator
+    QString allBuyers;     // "T" every buyer, else empty (by reference)
+    QString mode;          // "1" by period, "2" the current quotation (by reference)
+    QString number;        // the current quotation
+    QString regions;       // region list of the copy (by reference)
+    QDate newFirstDate;
+    QDate newLastDate;
+};
+
+// DuplicaCotacao: everything the copy dialog sends.  Lists as the list search writes them.
+struct DuplicaCotacaoArgs
+{
+    QString branch;
+    QString firstWeek;     // two digits
+    QString lastWeek;
+    QDate firstDate;       // the new validity
+    QDate lastDate;
+    QString number;        // the current quotation (current mode)
+    QDate periodFirst;     // the source period (period mode)
+    QDate periodLast;
+    QDate collectionDate;
+    double readjustment = 0; // percent
+    QString buyers;        // by reference
+    bool byPeriod = false;
+    bool buyerListChosen = false;
+    QString processingBranch; // logged branch
+    QString operatorCode;  // logged operator
+    bool regionListChosen = false;
+    QString regions;       // by reference
+    QString olSuppliers;   // by reference; empty for every supplier
+    QString noDataText;
+};
+
+// GetCotacao: the quotations of a validity the validity change may move.
+struct GetCotacaoArgs
+{
+    QString branch;        // central branch
+    QDate firstDate;
+    QDate lastDate;
+    QString buyers;        // by reference from here on
+    QString allBuyers;     // "T" or empty
+    QString suppliers;
+    QString allSuppliers;  // "T" or empty
+};
+
+// AlteraValidade: the quotations to move and where to.
+struct AlteraValidadeArgs
+{
+    QDate oldFirstDate;
+    QDate oldLastDate;
+    QDate newFirstDate;
+    QDate newLastDate;
+    QString suppliers;     // by reference from here on
+    QString buyers;
+    QString quotations;
+    QString allSuppliers;  // "T" or a blank
+    QString allBuyers;     // "T" or a blank
+    QString allQuotations; // "T" or a blank
+    QString branch;        // central branch
+};
+
 // The typed client of the server object "Sup05200.rdmGridCotaPrec": one function per
 // method of the protocol contract, arguments by name, on a connection it is given (it does
 // not own it).  Failures raise what NetConnection raises; a packet reply goes through
@@ -177,6 +244,27 @@ public:
     // items holds VRPRECUNIITM, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA per row.
     DataPacket validaDados(const DataPacket &items, const QString &branch, const QString &centralBranch,
                            const QDate &collectionDate);
+
+    // --- quotation copy ---------------------------------------------------------------
+    // The active OL suppliers (layout "PesqFornOL").
+    DataPacket getPesqFornOL();
+    // The last validity of the branch's quotations (layout "DadDuplica"), maybe no row.
+    DataPacket getDadDuplica(const QString &branch);
+    // The buyers whose quotations the operator may copy (layout "Comprador").
+    DataPacket getComprador(const QString &operatorCode);
+    // The regions of a quotation (layout "RegiaoCorr").
+    DataPacket getRegiaoCorr(const QString &branch, const QString &number);
+    // True when a copy would meet a buyer's quotation in progress on the new validity.
+    bool getConsCotAn(const ConsCotAnArgs &args);
+    // Copies quotations: "X" all copied, "XS" + the lines "NRCOLEPRECO|reason" of those
+    // not copied, any other text an error to show.  Read without the result check.
+    QString duplicaCotacao(const DuplicaCotacaoArgs &args);
+
+    // --- validity change ----------------------------------------------------------------
+    // The quotations of a validity (layout "Cotacao").
+    DataPacket getCotacao(const GetCotacaoArgs &args);
+    // Moves quotations to a new validity; a refusal ends the operation with its text.
+    void alteraValidade(const AlteraValidadeArgs &args);
 
 private:
     NetConnection &m_connection;

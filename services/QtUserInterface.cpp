@@ -9,6 +9,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -151,4 +156,39 @@ void QtUserInterface::progressStop()
 {
     if (m_overlay)
         m_overlay->stop();
+}
+
+void QtUserInterface::previewDocument(const QString &title, const DocumentPainter &paint)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setDocName(title);
+    QPrintPreviewDialog preview(&printer, dialogParent());
+    preview.setWindowTitle(title);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&paint](QPrinter *target) {
+        paint(*target);
+    });
+    preview.resize(900, 700);
+    preview.exec();
+}
+
+bool QtUserInterface::printDocument(const QString &title, const DocumentPainter &paint)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setDocName(title);
+    QPrintDialog dialog(&printer, dialogParent());
+    dialog.setWindowTitle(title);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    return paint(printer) > 0;
+}
+
+std::optional<QString> QtUserInterface::askSaveFileName(const QString &title, const QString &suggested,
+                                                        const QString &filter)
+{
+    const QString name = QFileDialog::getSaveFileName(dialogParent(), title, suggested, filter);
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
 }

@@ -25,6 +25,10 @@ public:
                                        const QString &label) override;
     void progressStart(QWidget *mainForm, int kind, const QString &text) override;
     void progressStop() override;
+    void previewDocument(const QString &title, const DocumentPainter &paint) override;
+    bool printDocument(const QString &title, const DocumentPainter &paint) override;
+    std::optional<QString> askSaveFileName(const QString &title, const QString &suggested,
+                                           const QString &filter) override;
 
     ProgressOverlay *progressOverlay() const { return m_overlay; }
 

@@ -26,6 +26,9 @@ void ScriptedUserInterface::clear()
     m_searches.clear();
     m_listSearches.clear();
     m_passwords.clear();
+    m_prints.clear();
+    m_saveFileNames.clear();
+    m_lastDocument = nullptr;
     m_unanswered = 0;
     m_progressActive = false;
 }
@@ -97,4 +100,30 @@ void ScriptedUserInterface::progressStop()
 {
     m_asked.append({Kind::ProgressStop, {}, {}, {}, -1});
     m_progressActive = false;
+}
+
+void ScriptedUserInterface::previewDocument(const QString &title, const DocumentPainter &paint)
+{
+    m_asked.append({Kind::Preview, title, {}, {}, -1});
+    m_lastDocument = paint;
+}
+
+bool ScriptedUserInterface::printDocument(const QString &title, const DocumentPainter &paint)
+{
+    m_asked.append({Kind::Print, title, {}, {}, -1});
+    m_lastDocument = paint;
+    if (!m_prints.isEmpty())
+        return m_prints.dequeue();
+    ++m_unanswered;
+    return false;
+}
+
+std::optional<QString> ScriptedUserInterface::askSaveFileName(const QString &title, const QString &suggested,
+                                                              const QString &)
+{
+    m_asked.append({Kind::SaveFile, title, suggested, {}, -1});
+    if (!m_saveFileNames.isEmpty())
+        return m_saveFileNames.dequeue();
+    ++m_unanswered;
+    return std::nullopt;
 }

@@ -15,7 +15,8 @@
 class ScriptedUserInterface : public UserInterface
 {
 public:
-    enum class Kind { Error, Message, Alert, Search, ListSearch, Password, ProgressStart, ProgressStop };
+    enum class Kind { Error, Message, Alert, Search, ListSearch, Password, ProgressStart, ProgressStop, Preview, Print,
+                      SaveFile };
 
     struct Asked
     {
@@ -34,6 +35,12 @@ public:
     void answerSearch(int row) { m_searches.enqueue(row); }
     void answerListSearch(std::optional<QStringList> keys) { m_listSearches.enqueue(keys); }
     void answerPassword(std::optional<QString> password) { m_passwords.enqueue(password); }
+    // Printing is cancelled unless answered true; a save question unless a name is given.
+    void answerPrint(bool print) { m_prints.enqueue(print); }
+    void answerSaveFileName(std::optional<QString> fileName) { m_saveFileNames.enqueue(fileName); }
+
+    // The last document shown in a preview or printed, to be painted by the test.
+    const DocumentPainter &lastDocument() const { return m_lastDocument; }
 
     const QList<Asked> &asked() const { return m_asked; }
     int count(Kind kind) const;
@@ -53,6 +60,10 @@ public:
                                        const QString &label) override;
     void progressStart(QWidget *mainForm, int kind, const QString &text) override;
     void progressStop() override;
+    void previewDocument(const QString &title, const DocumentPainter &paint) override;
+    bool printDocument(const QString &title, const DocumentPainter &paint) override;
+    std::optional<QString> askSaveFileName(const QString &title, const QString &suggested,
+                                           const QString &filter) override;
 
 private:
     QList<Asked> m_asked;
@@ -61,6 +72,9 @@ private:
     QQueue<int> m_searches;
     QQueue<std::optional<QStringList>> m_listSearches;
     QQueue<std::optional<QString>> m_passwords;
+    QQueue<bool> m_prints;
+    QQueue<std::optional<QString>> m_saveFileNames;
+    DocumentPainter m_lastDocument;
     int m_unanswered = 0;
     bool m_progressActive = false;
 };

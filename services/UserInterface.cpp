@@ -4,6 +4,19 @@
 
 UserInterface::~UserInterface() = default;
 
+// Without a window system nothing is shown, printed or saved.
+void UserInterface::previewDocument(const QString &, const DocumentPainter &) {}
+
+bool UserInterface::printDocument(const QString &, const DocumentPainter &)
+{
+    return false;
+}
+
+std::optional<QString> UserInterface::askSaveFileName(const QString &, const QString &, const QString &)
+{
+    return std::nullopt;
+}
+
 bool UserInterface::question(const QString &text, MsgDlg::Type type)
 {
     return showMessage(text, type, MsgDlg::mbYes | MsgDlg::mbNo) == MsgDlg::mrYes;

@@ -4,9 +4,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class DataSource;
+class QPagedPaintDevice;
 class QWidget;
 
 // Dialog types and buttons of the message boxes, and the answers the forms compare with.
@@ -66,6 +68,19 @@ public:
     // The progress animation over the main form; start while shown replaces kind and text.
     virtual void progressStart(QWidget *mainForm, int kind, const QString &text) = 0;
     virtual void progressStop() = 0;
+
+    // --- printed documents ----------------------------------------------------------------
+    // Paints a document on the paged device it is given (a printer) and returns the number
+    // of pages painted.
+    using DocumentPainter = std::function<int(QPagedPaintDevice &device)>;
+    // Shows a document in a print preview (from which the user may print it).
+    virtual void previewDocument(const QString &title, const DocumentPainter &paint);
+    // Asks for a printer and prints a document; false when the user cancelled.
+    virtual bool printDocument(const QString &title, const DocumentPainter &paint);
+    // Asks where to save a file (suggested name, filter "PDF (*.pdf)"); nothing when
+    // cancelled.
+    virtual std::optional<QString> askSaveFileName(const QString &title, const QString &suggested,
+                                                   const QString &filter);
 
     // A Yes / No confirmation; true for Yes.
     bool question(const QString &text, MsgDlg::Type type = MsgDlg::mtConfirmation);

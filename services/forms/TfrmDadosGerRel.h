@@ -1,17 +1,21 @@
 #pragma once
 
+#include "ReportDocument.h"
+
 #include <QDialog>
+#include <QMap>
+#include <QVariant>
 
 class QFrame;
-class QPagedPaintDevice;
-class QPainter;
 class QToolButton;
 class QVBoxLayout;
 class TMessages;
 
-// The base report dialog: the derived dialog places its parameters in panParametros;
-// sbtVisualizar shows the report in a print preview, sbtPdf writes it to a PDF file and
-// sbtFechar closes.  The report itself is painted by paintReport, page after page.
+// The base report dialog: the derived dialog places what the report is asked with in
+// panParametros; sbtVisualizar shows the report in a print preview, sbtImprimir prints it,
+// sbtPdf writes it to a PDF file and sbtFechar closes.  Each of them first gives the
+// derived dialog the chance to set the report's parameters (BeforeParams), then asks it
+// for the report's content (reportDocument) and lays that out on A4 pages (ReportRenderer).
 class TfrmDadosGerRel : public QDialog
 {
     Q_OBJECT
@@ -23,40 +27,47 @@ public:
     QVBoxLayout *panParametrosLayout;
     QFrame *panBotoes;
     QToolButton *sbtVisualizar;
+    QToolButton *sbtImprimir;
     QToolButton *sbtPdf;
     QToolButton *sbtFechar;
     TMessages *msgPadrao;
     TMessages *msgMensagensPadroes;
 
-    // The report's title (the window caption by default) and its code, printed in the
-    // page header.
+    // The report's title (the window caption by default) and its code.
     QString reportTitle() const;
     void setReportTitle(const QString &title) { m_title = title; }
     QString reportCode() const { return m_code; }
     void setReportCode(const QString &code) { m_code = code; }
 
+    // The report's query parameters (":P_CDFILIAL" ...), declared by the derived dialog
+    // with their starting value and set in BeforeParams.
+    void declareParam(const QString &name, const QVariant &value = {});
+    bool hasParam(const QString &name) const { return m_params.contains(name); }
+    void setParamValue(const QString &name, const QVariant &value);
+    QVariant paramValue(const QString &name) const { return m_params.value(name); }
+    const QMap<QString, QVariant> &params() const { return m_params; }
+
     virtual void sbtVisualizarClick();
+    virtual void sbtImprimirClick();
     virtual void sbtPdfClick();
     virtual void sbtFecharClick();
 
+    // The report as it stands now: parameters set, content built.
+    ReportDocument prepareReport();
     // Writes the report to a PDF file; false when the file cannot be written.
     bool exportPdf(const QString &fileName);
-    // Pages painted by the last paintReport run.
+    // Pages of the last report written to a PDF file.
     int pageCount() const { return m_pages; }
 
 protected:
-    // Paints the report on device, calling device.newPage() between pages.  The base
-    // paints the header on the first page and nothing else.
-    virtual void paintReport(QPainter &painter, QPagedPaintDevice &device);
-    // Paints the page header (title, code, page number); returns the y below it.
-    int paintPageHeader(QPainter &painter, QPagedPaintDevice &device, int pageNumber);
-    // Starts a new page and paints its header; returns the y below it.
-    int newPage(QPainter &painter, QPagedPaintDevice &device);
+    // Runs before the report reads its parameters: the place to set them.
+    virtual void BeforeParams();
+    // The report's content; the base gives title and code only.
+    virtual ReportDocument reportDocument();
 
 private:
-    void runReport(QPagedPaintDevice &device);
-
     QString m_title;
     QString m_code;
+    QMap<QString, QVariant> m_params;
     int m_pages = 0;
 };

@@ -36,17 +36,17 @@ TfrmPadrImportExport::TfrmPadrImportExport(QWidget *parent)
 
     panBotoes = DialogParts::buttonBar(this, QStringLiteral("panBotoes"));
     layout->addWidget(panBotoes);
-    sbtConfirmar = DialogParts::addButton(panBotoes, QStringLiteral("sbtConfirmar"), tr("&Executar"),
-                                          QStringLiteral("executar"));
-    sbtCancelar = DialogParts::addButton(panBotoes, QStringLiteral("sbtCancelar"), tr("C&ancelar"),
-                                         QStringLiteral("cancelar"));
-    connect(sbtConfirmar, &QToolButton::clicked, this, Consiste::guarded([this] { sbtConfirmarClick(); }));
-    connect(sbtCancelar, &QToolButton::clicked, this, Consiste::guarded([this] { sbtCancelarClick(); }));
+    sbtImportExport = DialogParts::addButton(panBotoes, QStringLiteral("sbtImportExport"), tr("&Executar"),
+                                             QStringLiteral("executar"));
+    sbtCancel = DialogParts::addButton(panBotoes, QStringLiteral("sbtCancel"), tr("C&ancelar"),
+                                       QStringLiteral("cancelar"));
+    connect(sbtImportExport, &QToolButton::clicked, this, Consiste::guarded([this] { sbtImportExportClick(); }));
+    connect(sbtCancel, &QToolButton::clicked, this, Consiste::guarded([this] { sbtCancelClick(); }));
 }
 
-void TfrmPadrImportExport::sbtConfirmarClick() {}
+void TfrmPadrImportExport::sbtImportExportClick() {}
 
-void TfrmPadrImportExport::sbtCancelarClick()
+void TfrmPadrImportExport::sbtCancelClick()
 {
     reject();
 }

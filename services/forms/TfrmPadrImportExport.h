@@ -10,9 +10,10 @@ class QVBoxLayout;
 class TMessages;
 
 // The base import / export dialog: a client area for the derived dialog's parameters, an
-// action button (sbtConfirmar) and cancel (sbtCancelar), and a progress panel
-// (panProgresso: bar pgbProgresso and text lblProgresso) hidden until the work reports
-// progress.  The derived handler does the work and closes the dialog with accept().
+// action button (sbtImportExport: the derived dialog gives it its hint and picture) and
+// cancel (sbtCancel), and a progress panel (panProgresso: bar pgbProgresso and text
+// lblProgresso) hidden until the work reports progress.  The derived handler does the
+// work and closes the dialog with accept().
 class TfrmPadrImportExport : public QDialog
 {
     Q_OBJECT
@@ -26,13 +27,13 @@ public:
     QProgressBar *pgbProgresso;
     QLabel *lblProgresso;
     QFrame *panBotoes;
-    QToolButton *sbtConfirmar;
-    QToolButton *sbtCancelar;
+    QToolButton *sbtImportExport;
+    QToolButton *sbtCancel;
     TMessages *msgPadrao;
     TMessages *msgMensagensPadroes;
 
-    virtual void sbtConfirmarClick();
-    virtual void sbtCancelarClick();
+    virtual void sbtImportExportClick();
+    virtual void sbtCancelClick();
 
     // Shows the progress panel with position of total and a text; the panel repaints at
     // once, so a long loop in the handler shows its progress.

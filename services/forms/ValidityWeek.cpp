@@ -29,7 +29,9 @@ void ValidityWeek::weekChanged()
         m_date->clear();
         return;
     }
-    const int year = m_date->isValidDate() ? m_date->date().year() : QDate::currentDate().year();
+    // The year the date's week belongs to: typing "12" passes through week 1, whose first
+    // day may lie in December of the year before, and week 12 is of the week's year.
+    const int year = Consiste::AnoSemana(m_date->isValidDate() ? m_date->date() : QDate::currentDate());
     int week = m_week->text().trimmed().toInt();
     // "0" is the start of a week being typed ("05"): no week yet, the date stays.
     if (week < 1)

@@ -21,7 +21,7 @@ public:
     SpinEdit *week() const { return m_week; }
 
     // A week typed in the spin edit (only while it has the focus) puts the first or last
-    // day of that week of the date's year (today's when no date) into the date edit;
+    // day of that week of the date's week-year (today's when no date) into the date edit;
     // above 53 is 53, and 53 is 52 in a year without a week 53.  An empty spin edit
     // empties the date.
     void weekChanged();

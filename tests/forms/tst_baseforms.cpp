@@ -119,12 +119,14 @@ public:
 class ReportForm : public TfrmDadosGerRel
 {
 protected:
-    void paintReport(QPainter &painter, QPagedPaintDevice &device) override
+    ReportDocument reportDocument() override
     {
-        int y = paintPageHeader(painter, device, 1);
-        painter.drawText(0, y + 100, QStringLiteral("Cotação 0000000101"));
-        y = newPage(painter, device);
-        painter.drawText(0, y + 100, QStringLiteral("Cotação 0000000102"));
+        ReportDocument document = TfrmDadosGerRel::reportDocument();
+        document.columns = {{QStringLiteral("Cotação"), 1}, {QStringLiteral("Comprador"), 3}};
+        for (int i = 1; i <= 150; ++i)
+            document.rows << ReportRow::detail({QStringLiteral("00000001%1").arg(i, 2, 10, QLatin1Char('0')),
+                                                QStringLiteral("Comprador %1").arg(i)});
+        return document;
     }
 };
 
@@ -306,13 +308,24 @@ void tst_BaseForms::reportExportsPdfPages()
     ReportForm report;
     report.setWindowTitle(QStringLiteral("Duplicação de Cotação"));
     report.setReportCode(QStringLiteral("SUP052"));
+    for (const char *name : {"sbtVisualizar", "sbtImprimir", "sbtPdf", "sbtFechar"})
+        QVERIFY2(report.findChild<QToolButton *>(QLatin1String(name)), name);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("rel.pdf"));
-    QVERIFY(report.exportPdf(file));
-    QCOMPARE(report.pageCount(), 2);
+    // The file named in the save question gets the report; 150 rows take more than a page.
+    m_ui.answerSaveFileName(file);
+    report.sbtPdf->click();
+    QCOMPARE(m_ui.texts(ScriptedUserInterface::Kind::SaveFile), QStringList{QStringLiteral("Duplicação de Cotação")});
+    QVERIFY(report.pageCount() >= 2);
     QFile pdf(file);
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.read(5).startsWith("%PDF"));
+    // Preview and print hand the same pages to the user interface.
+    report.sbtVisualizar->click();
+    QCOMPARE(m_ui.texts(ScriptedUserInterface::Kind::Preview), QStringList{QStringLiteral("Duplicação de Cotação")});
+    QVERIFY(m_ui.lastDocument());
+    report.sbtImprimir->click();
+    QCOMPARE(m_ui.count(ScriptedUserInterface::Kind::Print), 1);
 }
 
 // Pixels that are fully transparent and pixels that are drawn: a real picture with a real

@@ -62,11 +62,11 @@ void tst_MainWindow::standInModulesListTheirParameters()
     MainWindow window(&loader);
     window.show();
 
-    Corvane::LoadBPL(QStringLiteral("SUP07000"), {QStringLiteral("0000000012")});
+    Corvane::LoadBPL(QStringLiteral("SUP01803"), {QStringLiteral("0000000012")});
     QMdiSubWindow *active = window.mdiArea()->activeSubWindow();
     QVERIFY(active);
-    QCOMPARE(active->widget()->objectName(), QStringLiteral("frmSUP07000"));
-    QVERIFY(active->widget()->windowTitle().contains(QStringLiteral("Impressão da Cotação")));
+    QCOMPARE(active->widget()->objectName(), QStringLiteral("frmSUP01803"));
+    QVERIFY(active->widget()->windowTitle().contains(QStringLiteral("Informações da Planilha")));
     auto *list = active->widget()->findChild<QListWidget *>(QStringLiteral("lstParametros"));
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), QStringLiteral("1: \"0000000012\""));

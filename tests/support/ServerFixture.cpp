@@ -20,7 +20,8 @@ int s_fixtures = 0; // numbers the direct database connections
 } // namespace
 
 ServerFixture::ServerFixture()
-    : m_connectionName(QStringLiteral("ServerFixture%1").arg(++s_fixtures))
+    : m_id(++s_fixtures)
+    , m_connectionName(QStringLiteral("ServerFixture%1").arg(m_id))
 {
 }
 
@@ -46,14 +47,53 @@ bool ServerFixture::start(QString *error, const QString &demoSize)
         *error = QStringLiteral("no temporary folder");
         return false;
     }
+    m_postgres = false;
+    return launch({QStringLiteral("--database"), QStringLiteral("sqlite:") + databasePath()}, demoSize, error);
+}
+
+bool ServerFixture::startPostgres(QString *error, const QString &demoSize)
+{
+    error->clear();
+    if (running())
+        return true;
+    m_pgHost = qEnvironmentVariable("SUP_TEST_PG_HOST");
+    if (m_pgHost.isEmpty()) {
+        m_skipReason = QStringLiteral("SUP_TEST_PG_HOST names no PostgreSQL server");
+        return false;
+    }
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+        m_skipReason = QStringLiteral("the QPSQL driver is not available");
+        return false;
+    }
+    if (!m_dir.isValid()) {
+        *error = QStringLiteral("no temporary folder");
+        return false;
+    }
+    m_pgPort = qEnvironmentVariableIntValue("SUP_TEST_PG_PORT");
+    if (m_pgPort == 0)
+        m_pgPort = 5432;
+    m_pgUser = qEnvironmentVariable("SUP_TEST_PG_USER", QStringLiteral("postgres"));
+    m_pgDatabase = QStringLiteral("sup_fixture_%1_%2").arg(QCoreApplication::applicationPid()).arg(m_id);
+    if (!adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_pgDatabase), error)
+        || !adminExec(QStringLiteral("CREATE DATABASE %1").arg(m_pgDatabase), error))
+        return false;
+    m_postgres = true;
+    return launch({QStringLiteral("--database"), QStringLiteral("postgres"), QStringLiteral("--pg-host"), m_pgHost,
+                   QStringLiteral("--pg-port"), QString::number(m_pgPort), QStringLiteral("--pg-db"), m_pgDatabase,
+                   QStringLiteral("--pg-user"), m_pgUser},
+                  demoSize, error);
+}
+
+bool ServerFixture::launch(const QStringList &databaseArguments, const QString &demoSize, QString *error)
+{
     const QString program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("sup-server"));
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_output.clear();
-    m_process->start(program, {QStringLiteral("--database"), QStringLiteral("sqlite:") + databasePath(),
-                               QStringLiteral("--init-demo"), demoSize, QStringLiteral("--listen"),
-                               QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QStringLiteral("0"),
-                               QStringLiteral("--log-file"), m_dir.filePath(QStringLiteral("server.log"))});
+    m_process->start(program, databaseArguments
+                                  + QStringList{QStringLiteral("--init-demo"), demoSize, QStringLiteral("--listen"),
+                                                QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QStringLiteral("0"),
+                                                QStringLiteral("--log-file"), m_dir.filePath(QStringLiteral("server.log"))});
     if (!m_process->waitForStarted(10000)) {
         *error = QStringLiteral("cannot start %1: %2").arg(program, m_process->errorString());
         m_process.reset();
@@ -79,6 +119,42 @@ bool ServerFixture::start(QString *error, const QString &demoSize)
     return false;
 }
 
+bool ServerFixture::adminExec(const QString &sql, QString *error)
+{
+    const QString name = QStringLiteral("ServerFixtureAdmin%1").arg(m_id);
+    bool ok = false;
+    {
+        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        admin.setHostName(m_pgHost);
+        admin.setPort(m_pgPort);
+        admin.setUserName(m_pgUser);
+        admin.setDatabaseName(QStringLiteral("postgres"));
+        if (!admin.open()) {
+            *error = admin.lastError().text();
+        } else {
+            QSqlQuery query(admin);
+            ok = query.exec(sql);
+            if (!ok)
+                *error = query.lastError().text();
+            admin.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+void ServerFixture::dropPostgresDatabase()
+{
+    if (QSqlDatabase::contains(m_connectionName)) {
+        QSqlDatabase::database(m_connectionName, false).close();
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+    QString error;
+    if (!adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_pgDatabase), &error))
+        qWarning("cannot drop the test database %s: %s", qPrintable(m_pgDatabase), qPrintable(error));
+    m_postgres = false;
+}
+
 bool ServerFixture::running() const
 {
     return m_process && m_process->state() == QProcess::Running;
@@ -98,6 +174,8 @@ void ServerFixture::stop()
     }
     m_process.reset();
     m_port = 0;
+    if (m_postgres)
+        dropPostgresDatabase();
 }
 
 Corvane::LoginInfo ServerFixture::loginInfo(const QString &operatorCode, const QString &branch,
@@ -109,7 +187,11 @@ Corvane::LoginInfo ServerFixture::loginInfo(const QString &operatorCode, const Q
     login.branch = branch;
     login.operatorCode = operatorCode;
     login.password = password;
-    login.database = QStringLiteral("sqlite:") + databasePath();
+    login.database = m_postgres ? QStringLiteral("postgres:host=%1;port=%2;dbname=%3;user=%4")
+                                      .arg(m_pgHost)
+                                      .arg(m_pgPort)
+                                      .arg(m_pgDatabase, m_pgUser)
+                                : QStringLiteral("sqlite:") + databasePath();
     return login;
 }
 
@@ -141,8 +223,16 @@ void ServerFixture::logout()
 QSqlDatabase ServerFixture::database()
 {
     if (!QSqlDatabase::contains(m_connectionName)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-        db.setDatabaseName(databasePath());
+        if (m_postgres) {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
+            db.setHostName(m_pgHost);
+            db.setPort(m_pgPort);
+            db.setUserName(m_pgUser);
+            db.setDatabaseName(m_pgDatabase);
+        } else {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+            db.setDatabaseName(databasePath());
+        }
     }
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.isOpen())

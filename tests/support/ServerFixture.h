@@ -11,12 +11,14 @@
 #include <memory>
 
 // A real application server (bin/sup-server, next to the test program) on a fresh SQLite
-// file filled with the small demo data, and a session logged in at it with a scripted
-// user interface installed: what a form test needs to run the forms against the real
-// server and database.
+// file filled with the small demo data, or on a PostgreSQL database of its own, and a
+// session logged in at it with a scripted user interface installed: what a form test
+// needs to run the forms against the real server and database.
 //
 //   ServerFixture server;
 //   QVERIFY2(server.start(&error), qPrintable(error));       // once per test program
+//   // or, on the PostgreSQL server SUP_TEST_PG_HOST / _PORT / _USER names:
+//   if (!server.startPostgres(&error)) { if (error.isEmpty()) QSKIP(...); QFAIL(...); }
 //   QVERIFY2(server.login(ServerFixture::kBuyer, &error), qPrintable(error));
 //   ... drive the forms; server.ui() holds what they asked
 //   server.stop();                                            // or let the destructor do it
@@ -42,6 +44,13 @@ public:
     // Starts the server on a new database file with demo data ("small" or "large") and
     // waits until it listens.  False with the reason (and the server's output) in error.
     bool start(QString *error, const QString &demoSize = QStringLiteral("small"));
+    // The same on a new PostgreSQL database ("sup_fixture_<pid>_<n>", dropped by stop()) on
+    // the server the environment names: SUP_TEST_PG_HOST (host or socket folder),
+    // SUP_TEST_PG_PORT (5432), SUP_TEST_PG_USER (postgres).  False with an empty error and
+    // the reason in skipReason() when no such server or no QPSQL driver is available.
+    bool startPostgres(QString *error, const QString &demoSize = QStringLiteral("small"));
+    bool isPostgres() const { return m_postgres; }
+    QString skipReason() const { return m_skipReason; }
     // Closes the session and stops the server (also run by the destructor).
     void stop();
     bool running() const;
@@ -56,7 +65,7 @@ public:
 
     ScriptedUserInterface &ui() { return m_ui; }
     quint16 port() const { return m_port; }
-    QString databasePath() const;
+    QString databasePath() const; // the SQLite file
     // A connection of its own to the demo database, for checks in SQL (opened on first
     // use; closed with the fixture).
     QSqlDatabase database();
@@ -74,10 +83,20 @@ public:
     QString folder() const { return m_dir.path(); }
 
 private:
+    bool launch(const QStringList &databaseArguments, const QString &demoSize, QString *error);
+    // Runs a statement on the PostgreSQL server's maintenance database.
+    bool adminExec(const QString &sql, QString *error);
+    void dropPostgresDatabase();
+
+    int m_id = 0;
+    QString m_connectionName;
     QTemporaryDir m_dir;
+    bool m_postgres = false;
+    QString m_pgHost, m_pgUser, m_pgDatabase;
+    int m_pgPort = 5432;
+    QString m_skipReason;
     std::unique_ptr<QProcess> m_process;
     QString m_output;
     quint16 m_port = 0;
-    QString m_connectionName;
     ScriptedUserInterface m_ui;
 };
