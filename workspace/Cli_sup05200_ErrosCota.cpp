@@ -11,6 +11,9 @@
 #include "TMessages.h"
 
 #include <QListWidget>
+#include <QStyle>
+
+#include <algorithm>
 
 void TfrmGridCotaPrec::ValidaDados()
 {
@@ -68,8 +71,15 @@ void TfrmGridCotaPrec::PreencheErrosCota()
     lsbErrosCota->show();
     lsbErrosCota->clear();
     const QStringList key = currentItemKey();
-    if (!cdsErrosCota->locate(QStringLiteral("CDREGIAO;CDFORNECED;CDPRODUTO;CDMARCA"),
-                              QVariantList{key.at(0), key.at(1), key.at(2), key.at(3)}, LocateOption::CaseInsensitive))
-        return;
-    lsbErrosCota->addItems(errorTexts(cdsErrosCota->fieldByName(QStringLiteral("IDERRO"))->asString()));
+    if (cdsErrosCota->locate(QStringLiteral("CDREGIAO;CDFORNECED;CDPRODUTO;CDMARCA"),
+                             QVariantList{key.at(0), key.at(1), key.at(2), key.at(3)}, LocateOption::CaseInsensitive)) {
+        const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        for (const QString &text : errorTexts(cdsErrosCota->fieldByName(QStringLiteral("IDERRO"))->asString()))
+            lsbErrosCota->addItem(new QListWidgetItem(warning, text));
+    }
+    // As tall as its texts (one line when the row has none, all eight checks at most): the
+    // grid above keeps its room and no text hides behind a scroll bar.
+    const int lines = std::clamp(lsbErrosCota->count(), 1, 8);
+    const int line = std::max(lsbErrosCota->fontMetrics().height(), lsbErrosCota->iconSize().height()) + 4;
+    lsbErrosCota->setFixedHeight(lines * line + 2 * lsbErrosCota->frameWidth() + 2);
 }

@@ -121,6 +121,7 @@ void TfrmGridCotaPrec::createProductsPage()
     dbgGridProdMarc = ui.dbgGridProdMarc;
     lsbErrosCota = ui.lsbErrosCota;
     lsbErrosCota->hide();
+    lsbErrosCota->setIconSize(QSize(16, 16)); // the warning sign before each text
     panDados = ui.panDados;
     nedQtde = ui.nedQtde;
     nedPrecoEcon = ui.nedPrecoEcon;

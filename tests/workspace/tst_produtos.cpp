@@ -873,15 +873,22 @@ void tst_Produtos::newRowWithEmptyPriceIsPostedAtZero()
     QCOMPARE(field("NMPRODUTO"), m_data.productName(2));
     QCOMPARE(field("CDPRODUTO"), m_data.product(2));
     ds->fieldByName(QStringLiteral("VRPRECUNIITM"))->clear();
+    // Confirm posts the row, then stores it.
     press(form->sbtConfirmar);
     QCOMPARE(m_server.ui().errors(), QStringList());
     QCOMPARE(ds->state(), DataSetState::Browse);
     QCOMPARE(ds->recordCount(), 2);
     QVERIFY(locateItem(2, 1));
     QCOMPARE(ds->fieldByName(QStringLiteral("VRPRECUNIITM"))->value(), QVariant(0.0));
-    QCOMPARE(field("ALTERADO"), QStringLiteral("N"));
-    QCOMPARE(field("IDITMCOTPREC"), QString()); // new rows are not price changes
-    QCOMPARE(ds->updateStatus(), UpdateStatus::Inserted);
+    // New rows are not price changes: stored as the row was sent.
+    const QVariantMap stored = {{QStringLiteral("N"), number}, {QStringLiteral("P"), m_data.product(2)}};
+    QCOMPARE(m_server.scalar(QStringLiteral("SELECT VRPRECUNIITM FROM ITCOLETAPR WHERE NRCOLEPRECO = :N AND "
+                                            "CDPRODUTO = :P"), stored).toDouble(),
+             0.0);
+    QCOMPARE(m_server.scalar(QStringLiteral("SELECT IDITMCOTPREC || '|' || IDPRECALT FROM ITCOLETAPR WHERE "
+                                            "NRCOLEPRECO = :N AND CDPRODUTO = :P"), stored).toString(),
+             QStringLiteral("N|N"));
+    QCOMPARE(ds->updateStatus(), UpdateStatus::Unmodified);
 
     // A product that is not quoted is refused on its column.
     focusCell(form->dbgGridProdMarc, QStringLiteral("NMPRODUTO"));
@@ -1171,7 +1178,9 @@ void tst_Produtos::confirmDemandsJustificationsWhenAudited()
     QCOMPARE(field("CDPRODUTO"), m_data.product(1));
     QCOMPARE(form->dbgGridProdMarc->selectedField()->fieldName(), QStringLiteral("DSJUSTOPER"));
     QVERIFY(!ds->controlsDisabled());
-    // Justified: Confirm goes on, and the changes wait in the log for the confirmation.
+    QCOMPARE(ds->changeCount(), 3);
+    // Justified: Confirm goes on and the three changes are stored, the two over stored
+    // prices with their justification.
     m_server.ui().clear();
     QVERIFY(Consiste::runGuarded([&] {
         ds->edit();
@@ -1179,8 +1188,13 @@ void tst_Produtos::confirmDemandsJustificationsWhenAudited()
     }));
     press(form->sbtConfirmar);
     QCOMPARE(m_server.ui().errors(), QStringList());
-    QCOMPARE(ds->changeCount(), 3);
+    QCOMPARE(ds->changeCount(), 0);
     QCOMPARE(field("CDPRODUTO"), m_data.product(1));
+    QCOMPARE(m_server.scalar(QStringLiteral("SELECT COUNT(*) FROM ITCOLETAPR WHERE NRCOLEPRECO = :N AND "
+                                            "VRPRECUNIITM = 8 AND DSJUSTOPER = 'Renegociado'"),
+                             {{QStringLiteral("N"), number}})
+                 .toInt(),
+             2);
 }
 
 void tst_Produtos::confirmAsksForOtherRegionsOnlyWithSeveral()
@@ -1198,11 +1212,11 @@ void tst_Produtos::confirmAsksForOtherRegionsOnlyWithSeveral()
     type(QStringLiteral("6"));
     press(form->sbtConfirmar);
     QCOMPARE(m_server.ui().errors(), QStringList());
-    QCOMPARE(field("ALTERADO"), QStringLiteral("S"));
     QVERIFY(!m_server.ui().texts(Kind::Message).contains(askRegions));
+    QCOMPARE(form->cdsGridProdMarc->changeCount(), 0);
+    QCOMPARE(field("VRPRECUNIITM"), QStringLiteral("6"));
 
     // Two regions: the question comes.
-    form->cdsGridProdMarc->cancelUpdates();
     form->pgcPadrao->setActivePage(form->tshCotacao);
     form->pgcPadraoChange();
     QVERIFY(form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), several));
