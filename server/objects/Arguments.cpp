@@ -26,7 +26,7 @@ QString requiredCode(const CallContext &ctx, const QString &name, int width, con
 {
     const QString c = code(ctx, name, width);
     if (c.isEmpty())
-        throw ServerError::arguments(ServerText::message(QStringLiteral("Arg_N_Inf"), {what}));
+        throw ServerError::arguments(ServerText::message(QStringLiteral("Arg_N_Inf"), {ServerText::message(what)}));
     return c;
 }
 

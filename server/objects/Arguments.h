@@ -17,7 +17,8 @@ QString text(const CallContext &ctx, const QString &name);
 // The code of the argument padded to its stored width (padCode).
 QString code(const CallContext &ctx, const QString &name, int width);
 
-// As code(), but an empty code is refused with an "arguments" error naming what.
+// As code(), but an empty code is refused with an "arguments" error naming what: the key
+// of the argument's name in the message table ("Nome_Filial", ...).
 QString requiredCode(const CallContext &ctx, const QString &name, int width, const QString &what);
 
 // True when the value is the all-mark "T" (any case, blanks around ignored).

@@ -10,6 +10,8 @@
 #include <QDateTime>
 #include <QThread>
 
+#include "ServerText.h"
+
 #include <sodium.h>
 
 namespace {
@@ -17,7 +19,7 @@ namespace {
 QVariant confSenha(CallContext &call)
 {
     if (sodium_init() < 0)
-        throw ServerError::failure(QStringLiteral("Falha ao iniciar a verificação de senha."));
+        throw ServerError::failure(ServerText::message(QStringLiteral("Senha_Falha_Inicio")));
     const QString operatorCode = padOperator(call.arg(QStringLiteral("P_CDOPERADOR")).toString());
     const QByteArray password = call.arg(QStringLiteral("P_SENHA")).toString().toUtf8();
 

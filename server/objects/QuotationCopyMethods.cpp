@@ -46,7 +46,7 @@ QString sessionOperator(const CallContext &ctx, const QString &argument)
 // The central branch of a branch argument; an unknown branch is refused.
 QString centralOf(const CallContext &ctx, const QString &argument)
 {
-    const QString branch = Arguments::requiredCode(ctx, argument, 4, QStringLiteral("Filial"));
+    const QString branch = Arguments::requiredCode(ctx, argument, 4, QStringLiteral("Nome_Filial"));
     const QString central = AccessRules::centralBranch(ctx.db, branch);
     if (central.isEmpty())
         throw ServerError::arguments(ServerText::message(QStringLiteral("Filial_N_Cad"), {branch}));
@@ -148,8 +148,8 @@ QVariant GetComprador(CallContext &ctx)
 // GetRegiaoCorr(CDFILIAL, NRCOLEPRECO): the quotation's regions.
 QVariant GetRegiaoCorr(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
-    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Cotação"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
+    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Nome_Cotacao"));
     QSqlQuery q = ctx.db.execNamed(QStringLiteral("GetRegiaoCorr"),
                                    {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number}});
     return PacketBuilder(ctx.method).addRows(q).result();

@@ -379,12 +379,12 @@ QString operatorOf(const CallContext &ctx)
 QVariant IncluirCotacao(CallContext &ctx)
 {
     const QString op = operatorOf(ctx);
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
     Request request;
     request.central = AccessRules::centralBranch(ctx.db, branch);
     if (request.central.isEmpty())
         return QString(QLatin1Char('3') + ServerText::message(QStringLiteral("Filial_N_Cad"), {branch}));
-    request.buyer = Arguments::requiredCode(ctx, QStringLiteral("CDOPERADOR"), kOperatorCodeWidth, QStringLiteral("Comprador"));
+    request.buyer = Arguments::requiredCode(ctx, QStringLiteral("CDOPERADOR"), kOperatorCodeWidth, QStringLiteral("Nome_Comprador"));
     request.collection = Arguments::date(ctx, QStringLiteral("DTCOLEPREC"));
     const QDate firstDay = Arguments::date(ctx, QStringLiteral("DTINIVALCOL"));
     const QDate lastDay = Arguments::date(ctx, QStringLiteral("DTFINVALCOL"));
@@ -561,12 +561,12 @@ QVariant IncluirCotacao(CallContext &ctx)
 // those products ("tree code - name"), one per line.  Every verification applies.
 QVariant GetDetalhes(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
     Request request;
     request.central = AccessRules::centralBranch(ctx.db, branch);
     if (request.central.isEmpty())
         throw ServerError::arguments(ServerText::message(QStringLiteral("Filial_N_Cad"), {branch}));
-    request.buyer = Arguments::requiredCode(ctx, QStringLiteral("CDOPERADOR"), kOperatorCodeWidth, QStringLiteral("Comprador"));
+    request.buyer = Arguments::requiredCode(ctx, QStringLiteral("CDOPERADOR"), kOperatorCodeWidth, QStringLiteral("Nome_Comprador"));
     request.collection = Arguments::date(ctx, QStringLiteral("DTCOLEPREC"));
     if (!request.collection.isValid())
         request.collection = QDate::currentDate();

@@ -27,8 +27,8 @@ QString scopeCode(const CallContext &ctx, const QString &name, int width, QStrin
 // when a quotation item in the scope belongs to any price list.
 QVariant Verif_Lista(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
-    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Cotação"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
+    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Nome_Cotacao"));
     QString allRegions, allSuppliers, allProducts, allBrands;
     const QString region = scopeCode(ctx, QStringLiteral("CDREGIAO"), 3, &allRegions);
     const QString supplier = scopeCode(ctx, QStringLiteral("CDFORNECED"), 21, &allSuppliers);
@@ -57,8 +57,8 @@ QVariant Verif_Lista(CallContext &ctx)
 // situation, or confirmed prices in a concluded price list.
 QVariant DelColetaPr(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
-    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Cotação"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
+    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Nome_Cotacao"));
     const QString op = padOperator(ctx.session.operatorCode.isEmpty() ? Arguments::text(ctx, QStringLiteral("CDOPERADOR"))
                                                                       : ctx.session.operatorCode);
     const QVariantMap key = {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number}};

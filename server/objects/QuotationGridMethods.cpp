@@ -87,7 +87,7 @@ QString storedCode(const QVariant &value, int width)
 QVariant ValidaDados(CallContext &ctx)
 {
     // Every check is the central branch's; the logged branch (FiliProc) changes none.
-    const QString given = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial central"));
+    const QString given = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_FilialCentral"));
     QString central = AccessRules::centralBranch(ctx.db, given);
     if (central.isEmpty())
         central = given;

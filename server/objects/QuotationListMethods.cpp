@@ -19,8 +19,8 @@ QString mark(bool all) { return all ? QStringLiteral("T") : QStringLiteral("N");
 // in any of its regions, by company name.
 QVariant GetFornCotados(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
-    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Cotação"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
+    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Nome_Cotacao"));
     QSqlQuery q = ctx.db.execNamed(QStringLiteral("GetFornCotados"),
                                    {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number}});
     return PacketBuilder(ctx.method).addRows(q).result();
@@ -32,7 +32,7 @@ QVariant GetFornCotados(CallContext &ctx)
 // quotations whose validity overlaps the period (an open side when a date is null).
 QVariant GetColetaPr(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
     const QString buyers = Arguments::canonicalList(ctx.arg(QStringLiteral("ListaComprador")), 12);
     const QString suppliers = Arguments::canonicalList(ctx.arg(QStringLiteral("ListaForn")), 21);
     const QString regions = Arguments::canonicalList(ctx.arg(QStringLiteral("ListaRegiao")), 3);
@@ -63,7 +63,7 @@ QVariant GetColetaPr(CallContext &ctx)
 // else the current week (Monday to Sunday, the package's week numbering).
 QVariant GetDadosFiltro(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
     const QString op = Arguments::code(ctx, QStringLiteral("CDOPERADOR"), kOperatorCodeWidth);
     PacketBuilder packet(ctx.method);
     QSqlQuery own = ctx.db.execNamed(QStringLiteral("GetDadosFiltroBuyer"),

@@ -33,8 +33,8 @@ PriceCount countPrices(Database &db, const QVariantMap &key)
 // workspace shows.
 QVariant GetVerPrZero(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
-    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Cotação"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
+    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Nome_Cotacao"));
     QuotationItemChanges::Quotation quotation;
     if (!QuotationItemChanges::readQuotation(ctx.db, branch, number, &quotation))
         return ServerText::message(QStringLiteral("Cot_N_Encontrada"), {number});
@@ -55,8 +55,8 @@ QVariant GetVerPrZero(CallContext &ctx)
 // a concluded price list are never deleted.  True when done.
 QVariant DeleteItemCole(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
-    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Cotação"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
+    const QString number = Arguments::requiredCode(ctx, QStringLiteral("NRCOLEPRECO"), 10, QStringLiteral("Nome_Cotacao"));
     const QString op = ctx.session.operatorCode;
     const QVariantMap key = {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number}};
     // Immediate: on SQLite the items read are those deleted (no other writer between).

@@ -18,7 +18,7 @@ namespace {
 // defaults of the PARASUPRI table.
 QVariant GetParaSupri(CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("P_CDFILIAL"), 4, QStringLiteral("Filial"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("P_CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
     const QString central = AccessRules::centralBranch(ctx.db, branch);
     if (central.isEmpty())
         throw ServerError::arguments(ServerText::message(QStringLiteral("Filial_N_Cad"), {branch}));

@@ -68,7 +68,7 @@ QVariantMap selectionParams(Database &db, const Selection &s)
 // A central branch argument; an unknown branch is refused.
 QString centralOf(const CallContext &ctx)
 {
-    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Filial"));
+    const QString branch = Arguments::requiredCode(ctx, QStringLiteral("CDFILIAL"), 4, QStringLiteral("Nome_Filial"));
     const QString central = AccessRules::centralBranch(ctx.db, branch);
     if (central.isEmpty())
         throw ServerError::arguments(ServerText::message(QStringLiteral("Filial_N_Cad"), {branch}));
