@@ -299,6 +299,30 @@ QList<MethodContract> gridCotaPrecMethods()
          QString(),
          QStringLiteral("status text: empty when every quotation selected moved to the new validity; \"3\" followed "
                         "by the reason, one line per quotation refused, when nothing moved.")},
+        {kGridCotaPrec,
+         QStringLiteral("GetServRegiao"),
+         {text("CDFILIAL", "branch of the quotation"), text("NRCOLEPRECO", "quotation number"),
+          text("NMTODAS", "name of the row that stands for every region")},
+         QStringLiteral("ServRegiao"),
+         QStringLiteral("the row \"XXX\" named by NMTODAS, then the quotation's regions by code, each with the "
+                        "quotation number.")},
+        {kGridCotaPrec,
+         QStringLiteral("GetStringList"),
+         {text("CDFILIAL", "branch of the quotation"), text("NRCOLEPRECO", "quotation number"),
+          text("CDREGIAO", "region, or \"NULL\" for every region", true)},
+         QStringLiteral("StringList"),
+         QStringLiteral("one record per item of the region (of every region for \"NULL\") with the composite keys "
+                        "of the consultation sheet, a count of 1 and the item's details; empty for an unknown "
+                        "quotation or region.")},
+        {kGridCotaPrec,
+         QStringLiteral("GetHistorico"),
+         {text("CDFILIAL", "central purchasing branch"), text("NRCOLEPRECO", "quotation number"),
+          text("CDREGIAO", "region of the item", true), text("CDFORNECED", "supplier of the item", true),
+          text("CDPRODUTO", "product of the item", true), text("CDMARCA", "brand of the item", true)},
+         QStringLiteral("Historico"),
+         QStringLiteral("one record: the supplier's last earlier quotation of the item with the variation to the "
+                        "current price, and the lowest normal and alternative prices of the product and brand in "
+                        "earlier quotations, each with supplier and validity; zeros and nulls where there is none.")},
     };
 }
 

@@ -84,6 +84,18 @@ QHash<QString, QList<FieldDef>> packetLayouts()
         {QStringLiteral("Cotacao"),
          {{QStringLiteral("IDMARCADO"), FieldType::FixedString, 1}, s("NRCOLEPRECO", 10), dt("DTCOLEPREC"),
           dt("DTINIVALCOL"), dt("DTFINVALCOL"), s("CDOPERADOR", 12), s("NMOPERADOR", 40)}},
+        // The consultation sheet: the quotation's regions with the all-regions row
+        // (cdsServRegiao), one record per item with its composite keys and details
+        // (cdsAltCotacao, cdsStringList), and the history of one item.
+        {QStringLiteral("ServRegiao"), {s("CDREGIAO", 3), s("NMREGIAO", 30), s("NRCOLEPRECO", 10)}},
+        {QStringLiteral("StringList"),
+         {s("COCREGIAO", 35), s("COCFORNECED", 63), s("COCPRODUTO", 91), f("CONTA"), f("PRECOUNIT"), f("PRECOECON"),
+          f("PRECOECONPI"), f("QTDE"), s("UN", 5), f("VRPERDESITM"), s("IDCOTALTER", 1), s("CDARVPROD", 20)}},
+        {QStringLiteral("Historico"),
+         {f("P_VRULTCOT_PRUN"), f("P_VRULTCOT_ECO"), dt("P_DTINIVAL_ULTCOT"), dt("P_DTFINVAL_ULTCOT"),
+          f("P_PERVARIACAO"), s("P_NMFORN_NORM", 40), f("P_VRFNORM_PRUN"), f("P_VRFNORM_ECO"),
+          dt("P_DTINIVAL_MINPRFN"), dt("P_DTFINVAL_MINPRFN"), s("P_NMFORN_ALTER", 40), f("P_VRFALTER_PRUN"),
+          f("P_VRFALTER_ECO"), dt("P_DTINIVAL_MINPRFA"), dt("P_DTFINVAL_MINPRFA")}},
     };
 }
 

@@ -13,3 +13,4 @@ void registerQuotationGridMethods(MethodTable &table);   // the products page's 
 void registerConfSenhaMethods(MethodTable &table);       // password confirmation
 void registerQuotationCopyMethods(MethodTable &table);   // copy to a new validity, its look-ups
 void registerValidityMethods(MethodTable &table);        // validity change
+void registerConsultMethods(MethodTable &table);         // consultation sheet
