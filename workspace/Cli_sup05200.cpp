@@ -482,7 +482,7 @@ void TfrmGridCotaPrec::createCommands()
          msg(QStringLiteral("Hint_Planilha")), {}, &sbtPlanilha, &mnuPlanilha, pending},
         {"GridCotaPrecConsul", nullptr, msg(QStringLiteral("Cap_GridCotaPrecConsul")),
          msg(QStringLiteral("Hint_GridCotaPrecConsul")), QKeySequence(Qt::CTRL | Qt::Key_P),
-         &sbtGridCotaPrecConsul, &mnuGridCotaPrecConsul, pending},
+         &sbtGridCotaPrecConsul, &mnuGridCotaPrecConsul, [this] { sbtGridCotaPrecConsulClick(); }},
         {"ReajustPr", nullptr, msg(QStringLiteral("Cap_ReajustPr")),
          msg(QStringLiteral("Hint_ReajustPr")), {}, &sbtReajustPr, &mnuReajustPr, pending},
         {"QtComprar", nullptr, msg(QStringLiteral("Cap_QtComprar")),

@@ -426,6 +426,11 @@ public:
     // (Cli_sup05200_Ferramentas.cpp).
     void sbtCopiarCotaClick();
     void sbtAlteraValidadeClick();
+    // The consultation sheet over the current quotation, and the item it sends the
+    // workspace back to (Cli_sup05200_Consulta.cpp).
+    void sbtGridCotaPrecConsulClick();
+    bool abreItemConsulta(const QString &region, const QString &supplier, const QString &product,
+                          const QString &brand);
 
     void cdsColetaprAfterScroll();
     void cdsColetaprBeforePost();
