@@ -364,3 +364,28 @@ void GridCotaPrecClient::alteraValidade(const AlteraValidadeArgs &a)
                                                  {QStringLiteral("CDFILIAL"), a.branch}}),
                               true, 0);
 }
+
+DataPacket GridCotaPrecClient::getServRegiao(const QString &branch, const QString &number, const QString &allRegionsName)
+{
+    return packetOf(m_connection.call(method("GetServRegiao"), {{QStringLiteral("CDFILIAL"), branch},
+                                                                {QStringLiteral("NRCOLEPRECO"), number},
+                                                                {QStringLiteral("NMTODAS"), allRegionsName}}));
+}
+
+DataPacket GridCotaPrecClient::getStringList(const QString &branch, const QString &number, const QString &region)
+{
+    return packetOf(m_connection.call(method("GetStringList"), {{QStringLiteral("CDFILIAL"), branch},
+                                                                {QStringLiteral("NRCOLEPRECO"), number},
+                                                                {QStringLiteral("CDREGIAO"), region}}));
+}
+
+DataPacket GridCotaPrecClient::getHistorico(const QString &centralBranch, const QString &number, const QString &region,
+                                            const QString &supplier, const QString &product, const QString &brand)
+{
+    return packetOf(m_connection.call(method("GetHistorico"), {{QStringLiteral("CDFILIAL"), centralBranch},
+                                                               {QStringLiteral("NRCOLEPRECO"), number},
+                                                               {QStringLiteral("CDREGIAO"), region},
+                                                               {QStringLiteral("CDFORNECED"), supplier},
+                                                               {QStringLiteral("CDPRODUTO"), product},
+                                                               {QStringLiteral("CDMARCA"), brand}}));
+}

@@ -266,6 +266,15 @@ public:
     // Moves quotations to a new validity; a refusal ends the operation with its text.
     void alteraValidade(const AlteraValidadeArgs &args);
 
+    // --- consultation sheet -------------------------------------------------------------
+    // The quotation's regions behind the row "XXX" named allRegionsName (layout "ServRegiao").
+    DataPacket getServRegiao(const QString &branch, const QString &number, const QString &allRegionsName);
+    // One record per item of the region, or of every region for "NULL" (layout "StringList").
+    DataPacket getStringList(const QString &branch, const QString &number, const QString &region);
+    // The history of one item (layout "Historico", one record).
+    DataPacket getHistorico(const QString &centralBranch, const QString &number, const QString &region,
+                            const QString &supplier, const QString &product, const QString &brand);
+
 private:
     NetConnection &m_connection;
 };
