@@ -111,7 +111,8 @@ TfrmGridCotaPrecConsul::TfrmGridCotaPrecConsul(QuotationContext &context, Consul
     sbtExportar = exportar->button();
 
     pgcPadrao->setActivePage(tshPadrao);
-    connect(pgcPadrao, &PageControl::currentChanged, this, Consiste::guarded([this] { pgcPadraoChange(); }));
+    // The user's page changes; the program's own run the handler where they happen.
+    pgcPadrao->onChange = [this] { pgcPadraoChange(); };
     pgcPadraoChange();
 }
 
@@ -366,7 +367,6 @@ void TfrmGridCotaPrecConsul::FormActivate()
 void TfrmGridCotaPrecConsul::closeEvent(QCloseEvent *event)
 {
     // Closing hides the sheet: it is kept for the next opening, which reloads everything.
-    const QSignalBlocker block(pgcPadrao);
     pgcPadrao->setActivePage(tshPadrao);
     cdsServRegiao->close();
     m_sheet = DataPacket();
@@ -423,17 +423,13 @@ void TfrmGridCotaPrecConsul::MontaDecisionCube()
         }
         stProdAnterior.clear();
         PreencheAltCotacao(true);
-        {
-            const QSignalBlocker block(pgcPadrao);
-            pgcPadrao->setActivePage(tshProdCot);
-        }
+        pgcPadrao->setActivePage(tshProdCot);
         if (panHistorico->isVisible()) {
             QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             Historico();
             update();
         }
     } catch (...) {
-        const QSignalBlocker block(pgcPadrao);
         pgcPadrao->setActivePage(tshPadrao);
         mnuHistorico->setEnabled(false);
         sbtHistorico->setEnabled(false);

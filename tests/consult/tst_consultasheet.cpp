@@ -9,6 +9,8 @@
 #include "ClientDataSet.h"
 #include "DecisionCubeModel.h"
 #include "DecisionGrid.h"
+#include "DBNavigator.h"
+#include "DecisionCube_Sup05200.h"
 #include "DecisionGridDelegate.h"
 #include "Field.h"
 #include "MaskEdit.h"
@@ -24,6 +26,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QTabBar>
 #include <QToolButton>
 #include <QtTest>
 
@@ -53,6 +57,8 @@ private slots:
     void cleanupTestCase();
 
     void opensOnAllRegionsWithEveryItem();
+    void regionPageChoosesTheRegionOfTheSheet();
+    void packageMemoryCapacityReachesTheCube();
     void drawingRulesOfDataCells();
     void productNamePrintedOncePerProduct();
     void lowestPriceOfEachRowIsMarked();
@@ -217,6 +223,10 @@ void tst_ConsultaSheet::opensOnAllRegionsWithEveryItem()
     QCOMPARE(cube.columnCount(),
              m_server.scalar(QStringLiteral("SELECT COUNT(*) FROM (SELECT DISTINCT CDREGIAO, CDFORNECED FROM ITCOLETAPR "
                                             "WHERE NRCOLEPRECO = :N) X"), q).toInt());
+    // Loaded once per opening.
+    QCOMPARE(m_server.ui().texts(ScriptedUserInterface::Kind::ProgressStart)
+                 .count(QStringLiteral("Recebendo cotações de preços do servidor...")),
+             1);
     // Opened on the workspace's product and brand.
     const QPoint at = cellOf(m_alt.at(0), m_alt.at(1), m_alt.at(2), m_alt.at(3));
     QCOMPARE(m_form->degCotacao->currentRow(), at.y());
@@ -225,6 +235,35 @@ void tst_ConsultaSheet::opensOnAllRegionsWithEveryItem()
     QCOMPARE(d->describeCell(-1, -1, false).text, QStringLiteral("Região/Fornecedor"));
     QVERIFY(!d->describeCell(0, -1, false).text.contains(SheetKeys::kCodeSeparator));
     QVERIFY(!d->describeCell(0, -2, false).text.isEmpty());
+}
+
+void tst_ConsultaSheet::regionPageChoosesTheRegionOfTheSheet()
+{
+    PageControl *pages = m_form->pgcPadrao;
+    pages->tabBar()->setCurrentIndex(pages->indexOf(m_form->tshPadrao));
+    QCOMPARE(pages->activePage(), m_form->tshPadrao);
+    QVERIFY(m_form->dbnPadrao->isEnabled());
+    QVERIFY(!m_form->mnuHistorico->isEnabled());
+    QVERIFY(m_form->cdsServRegiao->locate(QStringLiteral("CDREGIAO"), m_negative.at(0)));
+    pages->tabBar()->setCurrentIndex(pages->indexOf(m_form->tshProdCot));
+    QCOMPARE(pages->activePage(), m_form->tshProdCot);
+    const DecisionCube &cube = m_form->decCotacao->cube();
+    QVERIFY(cube.columnCount() > 0);
+    for (int c = 0; c < cube.columnCount(); ++c)
+        QCOMPARE(SheetKeys::codeOf(cube.columnValue(0, c)), m_negative.at(0));
+}
+
+void tst_ConsultaSheet::packageMemoryCapacityReachesTheCube()
+{
+    QVERIFY(m_form->decCotacao->cube().isDense());
+    const quint64 capacity = DecisionCube_Sup05200::MemoryCapacity();
+    const auto restore = qScopeGuard([capacity] { DecisionCube_Sup05200::SetMemoryCapacity(capacity); });
+    DecisionCube_Sup05200::SetMemoryCapacity(DecisionCube::kDenseCellBytes);
+    m_form->close();
+    CriaGridCotaPrecConsul(*m_context, {}, nullptr);
+    QCOMPARE(frmGridCotaPrecConsul(), m_form);
+    QVERIFY(m_form->decCotacao->rowCount() > 0);
+    QVERIFY(!m_form->decCotacao->cube().isDense());
 }
 
 void tst_ConsultaSheet::drawingRulesOfDataCells()
