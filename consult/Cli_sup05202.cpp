@@ -163,7 +163,6 @@ void TfrmGridCotaPrecConsul::createPages()
     degCotacao = new DecisionGrid(tshProdCot);
     degCotacao->setObjectName(QStringLiteral("degCotacao"));
     degCotacao->setCubeModel(decCotacao);
-    degCotacao->setRowHeaderWidth(335);
     degCotacao->setRowHeight(17);
     degCotacao->horizontalHeader()->setDefaultSectionSize(130);
     degCotacao->setDataColor(degCotacao->palette().color(QPalette::ToolTipBase));
@@ -171,6 +170,8 @@ void TfrmGridCotaPrecConsul::createPages()
     fixed.setFamilies({QStringLiteral("Courier New"), fixed.family()});
     fixed.setPointSize(degCotacao->font().pointSize() > 0 ? degCotacao->font().pointSize() : 9);
     degCotacao->setRowHeaderFont(fixed);
+    // 33 columns of product name and a brand name of up to 20, never cut.
+    degCotacao->setRowHeaderWidth(qMax(335, QFontMetrics(fixed).horizontalAdvance(QString(53, QLatin1Char('M'))) + 8));
     degCotacao->setCaption(msg(QStringLiteral("captionFR")));
     layout->addWidget(degCotacao, 1);
     pgcPadrao->addPage(tshProdCot, msg(QStringLiteral("Pag_ProdCot")));
@@ -310,13 +311,6 @@ void TfrmGridCotaPrecConsul::createHistoryPanel()
                           "edtValFin_MinPrFA", &edtSemIni_MinPrFA, "edtSemIni_MinPrFA", &edtSemFin_MinPrFA,
                           "edtSemFin_MinPrFA")
                         .first;
-    // The last quotation's weeks share their row with the variation.
-    ultGrid->removeWidget(edtSemIni_UltCot);
-    ultGrid->removeWidget(edtSemFin_UltCot);
-    ultGrid->addWidget(edtSemIni_UltCot, 4, 1);
-    ultGrid->addWidget(edtSemFin_UltCot, 4, 3);
-    for (QLineEdit *week : {edtSemIni_UltCot, edtSemFin_UltCot})
-        week->setVisible(true);
     for (NumberEdit *price : {nedPrUn_UltCot, nedPrEco_UltCot, nedPrUn_FornN, nedPrEco_FornN, nedPrUn_FornA, nedPrEco_FornA})
         price->setThousandsSeparator(true);
     page->addWidget(panHistorico);
@@ -638,12 +632,15 @@ void TfrmGridCotaPrecConsul::degCotacaoSelectCell(int column, int row)
     edtNMMarca->setText(stNmMarca);
     edtDesconto->setText(m_snapDesconto.isEmpty() ? QStringLiteral("0") : m_snapDesconto);
     const double price = m_snapPreco.isEmpty() ? 0.0 : Consiste::FloatMaskOut(m_snapPreco);
+    // The net price of this cell; without a discount it is the price itself (never the
+    // net price of a cell selected before).
+    double discount = 0;
     if (edtDesconto->text() != QLatin1String("0")) {
         const QString discountText = edtDesconto->text();
         const int percent = discountText.indexOf(QLatin1Char('%'));
-        const double discount = Consiste::FloatMaskOut(percent < 0 ? discountText : discountText.left(percent - 1));
-        nedDiferenca->setValue(price - price * discount / 100);
+        discount = Consiste::FloatMaskOut(percent < 0 ? discountText : discountText.left(percent - 1));
     }
+    nedDiferenca->setValue(price - price * discount / 100);
     nedPrecoEcon->setValue(m_snapEcon.isEmpty() ? 0.0 : Consiste::FloatMaskOut(m_snapEcon));
     const double pi = m_snapEconPI.isEmpty() ? 0.0 : Consiste::FloatMaskOut(m_snapEconPI);
     nedPrecoEconPI->setValue(pi);

@@ -51,7 +51,7 @@ int main(int argc, char **argv)
     TfrmGridCotaPrecConsul *sheet = frmGridCotaPrecConsul();
     sheet->resize(1180, 720);
     QTest::qWait(50);
-    sheet->degCotacao->gotoCell(1, 2);
+    sheet->degCotacao->gotoCell(0, 0);
     sheet->sbtHistorico->click();
     QTest::qWait(50);
     const bool sheetSaved = sheet->grab().save(folder + QStringLiteral("/consult-sheet.png"));

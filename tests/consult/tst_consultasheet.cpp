@@ -288,8 +288,12 @@ void tst_ConsultaSheet::drawingRulesOfDataCells()
     const DecisionDrawCell emptyCell = d->describeCell(empty.x(), empty.y(), false);
     QCOMPARE(emptyCell.text, QStringLiteral("    -     "));
     QCOMPARE(emptyCell.background, kInactiveCaption);
-    // The details of an empty cell still name the product by its tree code.
+    // The details of an empty cell still name the product by its tree code, and show no
+    // net price of the cell selected before.
+    m_form->degCotacao->gotoCell(alt.x(), alt.y());
+    QCOMPARE(m_form->nedDiferenca->value(), 3.25);
     m_form->degCotacao->gotoCell(empty.x(), empty.y());
+    QCOMPARE(m_form->nedDiferenca->value(), 0.0);
     const QString tree = m_server.scalar(QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO = :P"),
                                          {{QStringLiteral("P"), m_removed.at(2)}}).toString();
     QVERIFY2(m_form->edtProduto->text().remove(QRegularExpression(QStringLiteral("[^0-9A-Za-z]")))
@@ -365,6 +369,9 @@ void tst_ConsultaSheet::selectedCellFillsTheDetails()
     const QPoint other = cellOf(m_alt.at(0), m_alt.at(1), m_alt.at(2), m_alt.at(3));
     m_form->degCotacao->gotoCell(other.x(), other.y());
     QCOMPARE(m_form->nedPrecoEconPI->palette().color(QPalette::Text), QColor(Qt::black));
+    // No discount: the net price is this cell's price, not the one selected before.
+    QCOMPARE(m_form->edtDesconto->text(), QStringLiteral("0,00 %"));
+    QCOMPARE(m_form->nedDiferenca->value(), 3.25);
 }
 
 void tst_ConsultaSheet::historyOnlyOnRowChangeWithPanelVisible()
