@@ -14,4 +14,6 @@ void registerServerObjects(MethodTable &table)
     registerConfSenhaMethods(table);
     registerQuotationCopyMethods(table);
     registerValidityMethods(table);
+    registerQuotationToolMethods(table);
+    registerPriceAdjustMethods(table);
 }

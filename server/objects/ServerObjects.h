@@ -13,3 +13,5 @@ void registerQuotationGridMethods(MethodTable &table);   // the products page's 
 void registerConfSenhaMethods(MethodTable &table);       // password confirmation
 void registerQuotationCopyMethods(MethodTable &table);   // copy to a new validity, its look-ups
 void registerValidityMethods(MethodTable &table);        // validity change
+void registerQuotationToolMethods(MethodTable &table);   // quantities to buy, payment terms, module reads, observations
+void registerPriceAdjustMethods(MethodTable &table);     // readjustment, best prices
