@@ -1,5 +1,5 @@
--- Written only where the observation is still the one the client read: a change by
--- another user in between leaves the row alone (no row updated).
+-- Written only where the observation is still the one the client read (null and empty
+-- count as the same): a change by another user in between leaves the row alone.
 UPDATE ITCOLETAPR
    SET DSOBSITMCOL = :P_DSOBSITMCOL, CDOPERALTE = :P_CDOPERADOR, DTHRALTE = CAST(:P_DTHRALTE AS TIMESTAMP)
  WHERE CDFILIAL = :P_CDFILIAL
@@ -8,4 +8,4 @@ UPDATE ITCOLETAPR
    AND CDFORNECED = :P_CDFORNECED
    AND CDPRODUTO = :P_CDPRODUTO
    AND CDMARCA = :P_CDMARCA
-   AND COALESCE(DSOBSITMCOL, '') = CAST(:P_DSOBSANT AS VARCHAR(1000))
+   AND COALESCE(DSOBSITMCOL, '') = COALESCE(CAST(:P_DSOBSANT AS VARCHAR(1000)), '')

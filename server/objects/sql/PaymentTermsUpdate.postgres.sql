@@ -1,4 +1,4 @@
--- Payment terms of a quotation's items: each item takes its supplier's current term
+-- Payment terms of the items of a quotation: each item takes the current term of its supplier
 -- (none when the supplier has none); only the items whose term changes are written.
 UPDATE ITCOLETAPR
    SET CDFORMPGTO = (SELECT F.CDFORMPGTO FROM FORNECEDOR F WHERE F.CDFORNECED = ITCOLETAPR.CDFORNECED),

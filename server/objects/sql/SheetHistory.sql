@@ -1,5 +1,5 @@
 -- The price history of a product and brand in a region: its prices above zero in the
--- branch's quotations collected before the given one, newest first.
+-- quotations of the branch collected before the given one, newest first.
 SELECT 'H', C.NRCOLEPRECO, C.DTCOLEPREC, C.DTINIVALCOL, C.DTFINVALCOL, I.CDREGIAO, R.NMREGIAO, I.CDFORNECED,
        COALESCE(F.NMFANTFORN, F.NMRAZSOCFORN), I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, I.CDMARCA, M.NMMARCA,
        I.VRPRECUNIITM, I.QTACMPITMCOL, I.VRPERDESITM, I.DSOBSITMCOL

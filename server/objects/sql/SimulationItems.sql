@@ -1,4 +1,4 @@
--- A product's items over every region and supplier of a quotation: by region, priced
+-- The items of a product over every region and supplier of a quotation: by region, priced
 -- items cheapest first, then the items without a price.
 SELECT I.CDREGIAO, R.NMREGIAO, I.CDFORNECED, F.IDTPIJURFORN, F.NRINSJURFORN, COALESCE(F.NMFANTFORN, F.NMRAZSOCFORN),
        I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, I.CDMARCA, M.NMMARCA, I.VRPRECUNIITM, I.QTACMPITMCOL, G.DSFORMPGTO
