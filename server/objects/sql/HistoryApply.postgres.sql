@@ -1,11 +1,11 @@
 -- Stores in the items the new prices of the history rows a call has just written (its
 -- rows: numbered after P_NRSEQHIST, of its quotation, operator, moment and kind), with
 -- their change text; the price-altered mark where a price above zero was replaced, the
--- priced mark, and the justification when one is given.
+-- priced mark where the new price is above zero, and the justification when one is given.
 UPDATE ITCOLETAPR
    SET VRPRECUNIITM = H.VRPRECNOVO,
        IDPRECALT = CASE WHEN H.VRPRECANT > 0 THEN 'S' ELSE ITCOLETAPR.IDPRECALT END,
-       IDITMCOTPREC = 'S',
+       IDITMCOTPREC = CASE WHEN H.VRPRECNOVO > 0 THEN 'S' ELSE ITCOLETAPR.IDITMCOTPREC END,
        DSJUSTOPER = COALESCE(CAST(:P_DSJUSTOPER AS VARCHAR(100)), ITCOLETAPR.DSJUSTOPER),
        DSALTERITMCOT = H.DSALTERITMCOT,
        CDOPERALTE = H.CDOPERADOR, DTHRALTE = H.DTHRALTER
