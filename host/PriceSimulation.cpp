@@ -67,7 +67,7 @@ PriceSimulation::PriceSimulation(const QVariantList &params, QWidget *parent)
     tblSimulacao->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblSimulacao->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblSimulacao->verticalHeader()->hide();
-    tblSimulacao->horizontalHeader()->setStretchLastSection(false);
+    tblSimulacao->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(tblSimulacao, 1);
 
     lblResumo = new QLabel(this);
@@ -95,7 +95,7 @@ PriceSimulation::PriceSimulation(const QVariantList &params, QWidget *parent)
     });
 
     reload();
-    resize(860, 380);
+    resize(sizeHint());
 }
 
 PriceSimulation::~PriceSimulation() = default;

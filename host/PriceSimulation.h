@@ -43,6 +43,9 @@ public:
     // Reads the prices again (after a change in the workspace).
     void reload();
 
+    // The size the module opens with in the host's area.
+    QSize sizeHint() const override { return {1000, 380}; }
+
 private:
     void showSummary();
 

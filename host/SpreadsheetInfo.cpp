@@ -181,7 +181,7 @@ SpreadsheetInfo::SpreadsheetInfo(const QVariantList &params, QWidget *parent)
     });
 
     reload();
-    resize(900, 460);
+    resize(sizeHint());
 }
 
 SpreadsheetInfo::~SpreadsheetInfo() = default;

@@ -49,6 +49,9 @@ public:
     // Asks for a file name and writes the CSV; false when nothing was written.
     bool sbtSalvarCsvClick();
 
+    // The size the module opens with in the host's area.
+    QSize sizeHint() const override { return {900, 460}; }
+
 private:
     void presentFields(ClientDataSet &ds, bool history);
 

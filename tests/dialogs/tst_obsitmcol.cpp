@@ -167,6 +167,11 @@ void tst_ObsItmCol::theItemOfTheKeyIsShownWhole()
     d = open(key(mine));
     typeAtEnd(d->dbmObsItm, QStringLiteral("abcd"));
     QCOMPARE(d->dbmObsItm->toPlainText(), QString(298, u'y') + QStringLiteral("ab"));
+    if (const QString folder = qEnvironmentVariable("SUP_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        QDir().mkpath(folder);
+        QTest::qWait(50);
+        QVERIFY(d->grab().save(QDir(folder).filePath(QStringLiteral("observation-dialog.png"))));
+    }
     d->sbtConfirmar->click();
     QCOMPARE(m_server.ui().errors(), QStringList());
     QCOMPARE(observation(mine), QString(298, u'y') + QStringLiteral("ab"));

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QSqlQuery>
 #include <QToolButton>
+#include <QDir>
 #include <QtTest>
 
 using Kind = ScriptedUserInterface::Kind;
@@ -202,6 +203,13 @@ void tst_ReajustedePreco::aRangeReadjustsOnlyItsProductsAndAuditsWithThePrefix()
     QTest::keyClicks(d->nedReajuste, QStringLiteral("-10"));
     d->medCdProdIni->setText(m_data->tree(1));
     d->medCdProdFin->setText(m_data->tree(2));
+    d->Vd_ProdIni(false);
+    d->Vd_ProdFin(false);
+    if (const QString folder = qEnvironmentVariable("SUP_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        QDir().mkpath(folder);
+        QTest::qWait(50);
+        QVERIFY(d->grab().save(QDir(folder).filePath(QStringLiteral("readjustment-dialog.png"))));
+    }
     calculate(*d);
     QCOMPARE(m_server.ui().errors(), QStringList());
     QVERIFY(d->readjusted());

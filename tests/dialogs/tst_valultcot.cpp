@@ -16,6 +16,7 @@
 
 #include <QLineEdit>
 #include <QToolButton>
+#include <QDir>
 #include <QtTest>
 
 using Item = ProductsPageData::Item;
@@ -233,8 +234,19 @@ void tst_ValUltCot::lowestPricesOfThePeriodAreLoaded()
     moveValidity(outside, -35, -29);
     auto d = open(current);
     QVERIFY(d);
+    // Typed as a user does: each date in its edit, which is then left.
+    d->depDtInicial->setFocus();
     d->depDtInicial->setDate(QDate::currentDate().addDays(-21));
+    d->depDtFinal->setFocus();
     d->depDtFinal->setDate(QDate::currentDate().addDays(-8));
+    d->sbtConfirmar->setFocus();
+    QCOMPARE(d->speInicial->value(), Consiste::NumeroSemana(QDate::currentDate().addDays(-21)));
+    QCOMPARE(d->speFinal->value(), Consiste::NumeroSemana(QDate::currentDate().addDays(-8)));
+    if (const QString folder = qEnvironmentVariable("SUP_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        QDir().mkpath(folder);
+        QTest::qWait(50);
+        QVERIFY(d->grab().save(QDir(folder).filePath(QStringLiteral("best-prices-dialog.png"))));
+    }
     d->sbtConfirmar->click();
     QCOMPARE(m_server.ui().errors(), QStringList());
     QVERIFY(d->loaded());

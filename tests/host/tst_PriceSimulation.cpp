@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QDir>
 #include <QtTest>
 
 using Item = ProductsPageData::Item;
@@ -154,6 +155,11 @@ void tst_PriceSimulation::pricesSideBySideWithTheCheapestChoiceMarked()
              qPrintable(module->lblResumo->text()));
     QVERIFY(module->lblCotacao->text().contains(m_data.productName(0)));
 
+    if (const QString folder = qEnvironmentVariable("SUP_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        QDir().mkpath(folder);
+        QTest::qWait(50);
+        QVERIFY(module->grab().save(QDir(folder).filePath(QStringLiteral("simulation-module.png"))));
+    }
     // A price changed elsewhere shows on Atualizar.
     QVERIFY(m_server.execute(QStringLiteral("UPDATE ITCOLETAPR SET VRPRECUNIITM = 1 WHERE CDFILIAL = '0001' AND "
                                             "NRCOLEPRECO = :N AND CDFORNECED = :F AND CDREGIAO = :R AND CDMARCA = :M"),

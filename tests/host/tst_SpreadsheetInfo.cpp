@@ -19,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QDir>
 #include <QtTest>
 
 using Kind = ScriptedUserInterface::Kind;
@@ -147,6 +148,11 @@ void tst_SpreadsheetInfo::itemRowsAndHistorySavedAsCsv()
     QVERIFY(module->cdsHistorico->locate(QStringLiteral("NRCOLEPRECO"), earlier));
     QCOMPARE(module->cdsHistorico->fieldByName(QStringLiteral("VRPRECUNIITM"))->asFloat(), 4.25);
 
+    if (const QString folder = qEnvironmentVariable("SUP_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        QDir().mkpath(folder);
+        QTest::qWait(50);
+        QVERIFY(module->grab().save(QDir(folder).filePath(QStringLiteral("spreadsheet-module.png"))));
+    }
     // Cancelled: nothing written.
     const QString file = m_dir.filePath(QStringLiteral("planilha.csv"));
     m_server.ui().answerSaveFileName(std::nullopt);
