@@ -114,6 +114,11 @@ QString QuotationContext::currentNumber() const
     return hasQuotation() ? m_cdsColetapr->fieldByName(QStringLiteral("NRCOLEPRECO"))->asString() : QString();
 }
 
+QDate QuotationContext::currentCollectionDate() const
+{
+    return hasQuotation() ? m_cdsColetapr->fieldByName(QStringLiteral("DTCOLEPREC"))->asDateTime().date() : QDate();
+}
+
 void QuotationContext::loadQuotations(const ColetaPrFilter &filter)
 {
     const GetColetaPrReply reply = m_gridCotaPrec.getColetaPr(filter);

@@ -3,6 +3,7 @@
 #include "GridCotaPrecClient.h"
 #include "SuprimentosClient.h"
 
+#include <QDate>
 #include <QObject>
 #include <QString>
 
@@ -60,6 +61,7 @@ public:
     bool hasQuotation() const;
     QString currentBranch() const;
     QString currentNumber() const;
+    QDate currentCollectionDate() const;   // DTCOLEPREC
 
     // --- the filter in force ---------------------------------------------------------------
     const ColetaPrFilter &filter() const { return m_filter; }

@@ -1,8 +1,9 @@
 #include "MainWindow.h"
 
 #include "ModuleLoader.h"
+#include "PriceSimulation.h"
 #include "QuotationPrint.h"
-#include "StandInModule.h"
+#include "SpreadsheetInfo.h"
 
 #include "Consiste.h"
 #include "Corvane.h"
@@ -93,12 +94,20 @@ void MainWindow::loadModule(const QString &module, const QVariantList &params)
         m_mdiArea->setActiveSubWindow(sub);
         return;
     }
-    if (!StandInModule::isStandIn(module)) {
+    // The modules of a quotation item: a window of their own, built (and its data read)
+    // before anything is shown, so a refused array or a failed read shows nothing.
+    QWidget *window = nullptr;
+    const QString code = module.trimmed().toUpper();
+    if (code == QLatin1String("SUP01802"))
+        window = new PriceSimulation(params);
+    else if (code == QLatin1String("SUP01803"))
+        window = new SpreadsheetInfo(params);
+    if (!window) {
         m_loader->open(module, params.value(0));
         return;
     }
-    auto *window = new StandInModule(module, params);
     QMdiSubWindow *sub = m_mdiArea->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->show();
     m_mdiArea->setActiveSubWindow(sub);
 }

@@ -21,7 +21,8 @@ public:
 
     // Opens a module from the menu; a failure is shown to the user.  True when opened.
     bool openModule(const QString &module);
-    // The session's module loader: the stand-in modules in a child window of their own,
+    // The session's module loader: the print module and the modules of a quotation item
+    // (negotiation/simulation, spreadsheet information) in a child window of their own,
     // any other module through its package.  Raises on failure.
     void loadModule(const QString &module, const QVariantList &params);
 

@@ -323,6 +323,97 @@ QList<MethodContract> gridCotaPrecMethods()
          QStringLiteral("one record: the supplier's last earlier quotation of the item with the variation to the "
                         "current price, and the lowest normal and alternative prices of the product and brand in "
                         "earlier quotations, each with supplier and validity; zeros and nulls where there is none.")},
+        // --- quotation tools: quantities to buy, payment terms --------------------------------
+        {kGridCotaPrec,
+         QStringLiteral("CargAcomprar"),
+         {text("CDFILIAL", "central branch", true), text("NRCOLEPRECO", "quotation number", true)},
+         QString(),
+         QStringLiteral("text: empty when the quantities to buy of every item were recomputed from the open "
+                        "purchase requests, else the error text to show.")},
+        {kGridCotaPrec,
+         QStringLiteral("AtualizaFormPgto"),
+         {text("CDFILIAL", "branch of the quotation"), text("NRCOLEPRECO", "quotation number")},
+         QStringLiteral("FormPgtoCota"),
+         QStringLiteral("each supplier of the quotation with the payment term its items now carry and how many "
+                        "items it has.")},
+        // --- host modules: negotiation/simulation and spreadsheet information -----------------
+        {kGridCotaPrec,
+         QStringLiteral("GetSimulacaoItem"),
+         {text("CDFILIAL", "branch of the quotation"),
+          text("NRCOLEPRECO", "quotation number"),
+          text("CDFORNECED", "supplier of the current item"),
+          text("CDPRODUTO", "product of the current item"),
+          text("CDMARCA", "brand of the current item"),
+          text("CDREGIAO", "region of the current item")},
+         QStringLiteral("SimulacaoItem"),
+         QStringLiteral("the product's items in every region and with every supplier of the quotation, by region, "
+                        "price and supplier, with the quantity to buy, the item's cost, the supplier's total cost "
+                        "over the rows and IDMELHORPR \"S\" on the lowest price above zero of its region; "
+                        "IDITEMATUAL \"S\" on the current item.")},
+        {kGridCotaPrec,
+         QStringLiteral("GetPlanilhaItem"),
+         {text("CDFILIAL", "branch of the quotation"),
+          text("NRCOLEPRECO", "quotation number"),
+          text("CDFORNECED", "supplier of the current item"),
+          text("CDPRODUTO", "product of the current item"),
+          text("CDMARCA", "brand of the current item"),
+          text("CDREGIAO", "region of the regions grid")},
+         QStringLiteral("PlanilhaItem"),
+         QStringLiteral("IDTIPOLINHA \"C\": the rows of the product and brand in the quotation, by region and "
+                        "supplier; then \"H\": the price history of the product and brand in the region, its "
+                        "prices above zero in the branch's earlier quotations, newest first (at most 500 rows).")},
+        // --- price readjustment (TfrmReajustedePreco) --------------------------------------------
+        {kGridCotaPrec,
+         QStringLiteral("ReajustePreco"),
+         {{QStringLiteral("Reajuste"), ArgType::Float, QStringLiteral("readjustment in percent, null or 0 refused")},
+          text("CDFILCENTCMP", "central branch"),
+          text("NrColeta", "quotation number as the dialog shows it"),
+          text("CDPRODINI", "first product tree code, empty for no range"),
+          text("CDPRODFIN", "last product tree code followed by \"Z\" up to 20 characters"),
+          text("TodosProd", "\"T\" every product, else empty", true),
+          text("CDFILIAL", "branch of the quotation"),
+          text("NRCOLEPRECO", "quotation number"),
+          text("CDFORNECED", "supplier"),
+          text("CDREGIAO", "region"),
+          {QStringLiteral("DTCOLEPREC"), date, QStringLiteral("collection date of the quotation")},
+          text("Prefixo", "justification prefix of the audit records, empty for none", true),
+          operatorArg("Operador", "logged operator")},
+         QString(),
+         QStringLiteral("text: \"ok\" prices readjusted, \"Prod_Inv\" no item with a price in the range, "
+                        "\"Reaj_Deve\" no percentage, any other text an error to show.")},
+        // --- best-price loading (TfrmGridValUltCot) ------------------------------------------------
+        {kGridCotaPrec,
+         QStringLiteral("CargMelhorsPrs"),
+         {text("CDFILIAL", "branch of the quotation"),
+          text("NRCOLEPRECO", "quotation number"),
+          {QStringLiteral("DtInicial"), date, QStringLiteral("first day of the validity period searched")},
+          {QStringLiteral("DtFinal"), date, QStringLiteral("last day of the validity period searched")}},
+         QString(),
+         QStringLiteral("text: empty when the best prices were loaded, else the error text to show.")},
+        // --- item observation (TfrmGridObsItmCol) ----------------------------------------------
+        {kGridCotaPrec,
+         QStringLiteral("GetObsItmCol"),
+         {text("CDFILIAL", "branch of the quotation", true),
+          text("NRCOLEPRECO", "quotation number", true),
+          text("CDREGIAO", "region", true),
+          text("CDFORNECED", "supplier", true),
+          text("CDPRODUTO", "product", true),
+          text("CDMARCA", "brand", true)},
+         QStringLiteral("ObsItmCol"),
+         QStringLiteral("one row: the item's observation; an unknown item is refused.")},
+        {kGridCotaPrec,
+         QStringLiteral("SetObsItmCol"),
+         {text("CDFILIAL", "branch of the quotation", true),
+          text("NRCOLEPRECO", "quotation number", true),
+          text("CDREGIAO", "region", true),
+          text("CDFORNECED", "supplier", true),
+          text("CDPRODUTO", "product", true),
+          text("CDMARCA", "brand", true),
+          text("DSOBSITMCOL", "the new observation (at most 1000 characters)"),
+          text("DSOBSITMCOLANT", "the observation as the client read it")},
+         QString(),
+         QStringLiteral("`true` when stored; refused, with nothing written, when the stored observation is no "
+                        "longer the one the client read.")},
     };
 }
 

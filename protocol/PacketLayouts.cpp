@@ -96,6 +96,25 @@ QHash<QString, QList<FieldDef>> packetLayouts()
           f("P_PERVARIACAO"), s("P_NMFORN_NORM", 40), f("P_VRFNORM_PRUN"), f("P_VRFNORM_ECO"),
           dt("P_DTINIVAL_MINPRFN"), dt("P_DTFINVAL_MINPRFN"), s("P_NMFORN_ALTER", 40), f("P_VRFALTER_PRUN"),
           f("P_VRFALTER_ECO"), dt("P_DTINIVAL_MINPRFA"), dt("P_DTFINVAL_MINPRFA")}},
+        // The payment term of each supplier of a quotation after its update.
+        {QStringLiteral("FormPgtoCota"),
+         {s("CDFORNECED", 21), s("NMFANTFORN", 40), s("CDFORMPGTO", 3), s("DSFORMPGTO", 40), f("QTITENS")}},
+        // A product's prices across the regions and suppliers of a quotation (negotiation
+        // and simulation module).
+        {QStringLiteral("SimulacaoItem"),
+         {s("CDREGIAO", 3), s("NMREGIAO", 30), s("CDFORNECED", 21), s("IDTPIJURFORN", 1), s("NRINSJURFORN", 20),
+          s("NMFANTFORN", 40), s("CDPRODUTO", 10), s("CDARVPROD", 20), s("NMPRODUTO", 50), s("CDMARCA", 5),
+          s("NMMARCA", 20), f("VRPRECUNIITM"), f("QTACMPITMCOL"), f("VRTOTITEM"), f("VRTOTFORN"),
+          s("DSFORMPGTO", 40), s("IDMELHORPR", 1), s("IDITEMATUAL", 1)}},
+        // An item's rows in its quotation and its price history (spreadsheet information
+        // module).
+        {QStringLiteral("PlanilhaItem"),
+         {s("IDTIPOLINHA", 1), s("NRCOLEPRECO", 10), dt("DTCOLEPREC"), dt("DTINIVALCOL"), dt("DTFINVALCOL"),
+          s("CDREGIAO", 3), s("NMREGIAO", 30), s("CDFORNECED", 21), s("NMFANTFORN", 40), s("CDPRODUTO", 10),
+          s("CDARVPROD", 20), s("NMPRODUTO", 50), s("CDMARCA", 5), s("NMMARCA", 20), f("VRPRECUNIITM"),
+          f("QTACMPITMCOL"), f("VRPERDESITM"), s("DSOBSITMCOL", 1000)}},
+        // The observation of one quotation item (cdsObsItmCol).
+        {QStringLiteral("ObsItmCol"), {s("DSOBSITMCOL", 1000)}},
     };
 }
 

@@ -389,3 +389,101 @@ DataPacket GridCotaPrecClient::getHistorico(const QString &centralBranch, const 
                                                                {QStringLiteral("CDPRODUTO"), product},
                                                                {QStringLiteral("CDMARCA"), brand}}));
 }
+
+QString GridCotaPrecClient::cargAcomprar(const QString &centralBranch, const QString &number)
+{
+    return m_connection
+        .call(method("CargAcomprar"),
+              {{QStringLiteral("CDFILIAL"), centralBranch}, {QStringLiteral("NRCOLEPRECO"), number}})
+        .toString();
+}
+
+DataPacket GridCotaPrecClient::atualizaFormPgto(const QString &branch, const QString &number)
+{
+    return packetOf(m_connection.call(method("AtualizaFormPgto"),
+                                      {{QStringLiteral("CDFILIAL"), branch}, {QStringLiteral("NRCOLEPRECO"), number}}));
+}
+
+namespace {
+
+QVariantMap moduleItemArgs(const QString &branch, const QString &number, const QString &supplier,
+                           const QString &product, const QString &brand, const QString &region)
+{
+    return {{QStringLiteral("CDFILIAL"), branch},     {QStringLiteral("NRCOLEPRECO"), number},
+            {QStringLiteral("CDFORNECED"), supplier}, {QStringLiteral("CDPRODUTO"), product},
+            {QStringLiteral("CDMARCA"), brand},       {QStringLiteral("CDREGIAO"), region}};
+}
+
+QVariantMap itemKeyArgs(const QuotationItemKey &key)
+{
+    return {{QStringLiteral("CDFILIAL"), key.branch},     {QStringLiteral("NRCOLEPRECO"), key.number},
+            {QStringLiteral("CDREGIAO"), key.region},     {QStringLiteral("CDFORNECED"), key.supplier},
+            {QStringLiteral("CDPRODUTO"), key.product},   {QStringLiteral("CDMARCA"), key.brand}};
+}
+
+} // namespace
+
+DataPacket GridCotaPrecClient::getSimulacaoItem(const QString &branch, const QString &number,
+                                                const QString &supplier, const QString &product,
+                                                const QString &brand, const QString &region)
+{
+    return packetOf(m_connection.call(method("GetSimulacaoItem"),
+                                      moduleItemArgs(branch, number, supplier, product, brand, region)));
+}
+
+DataPacket GridCotaPrecClient::getPlanilhaItem(const QString &branch, const QString &number,
+                                               const QString &supplier, const QString &product,
+                                               const QString &brand, const QString &region)
+{
+    return packetOf(m_connection.call(method("GetPlanilhaItem"),
+                                      moduleItemArgs(branch, number, supplier, product, brand, region)));
+}
+
+ReajustePrecoReply GridCotaPrecClient::reajustePreco(const ReajustePrecoArgs &a)
+{
+    QVariantMap refs;
+    const QVariant result = m_connection.call(method("ReajustePreco"),
+                                              {{QStringLiteral("Reajuste"), a.percentage},
+                                               {QStringLiteral("CDFILCENTCMP"), a.centralBranch},
+                                               {QStringLiteral("NrColeta"), a.shownNumber},
+                                               {QStringLiteral("CDPRODINI"), a.firstProduct},
+                                               {QStringLiteral("CDPRODFIN"), a.lastProduct},
+                                               {QStringLiteral("TodosProd"), a.allProducts},
+                                               {QStringLiteral("CDFILIAL"), a.branch},
+                                               {QStringLiteral("NRCOLEPRECO"), a.number},
+                                               {QStringLiteral("CDFORNECED"), a.supplier},
+                                               {QStringLiteral("CDREGIAO"), a.region},
+                                               {QStringLiteral("DTCOLEPREC"), dateValue(a.collectionDate)},
+                                               {QStringLiteral("Prefixo"), a.prefix},
+                                               {QStringLiteral("Operador"), a.operatorCode}},
+                                              &refs);
+    ReajustePrecoReply reply;
+    reply.status = result.toString();
+    reply.allProducts = refs.value(QStringLiteral("TodosProd"), a.allProducts).toString();
+    reply.prefix = refs.value(QStringLiteral("Prefixo"), a.prefix).toString();
+    return reply;
+}
+
+QString GridCotaPrecClient::cargMelhorsPrs(const QString &branch, const QString &number, const QDate &firstDate,
+                                           const QDate &lastDate)
+{
+    return m_connection
+        .call(method("CargMelhorsPrs"), {{QStringLiteral("CDFILIAL"), branch},
+                                         {QStringLiteral("NRCOLEPRECO"), number},
+                                         {QStringLiteral("DtInicial"), dateValue(firstDate)},
+                                         {QStringLiteral("DtFinal"), dateValue(lastDate)}})
+        .toString();
+}
+
+DataPacket GridCotaPrecClient::getObsItmCol(const QuotationItemKey &key)
+{
+    return packetOf(m_connection.call(method("GetObsItmCol"), itemKeyArgs(key)));
+}
+
+void GridCotaPrecClient::setObsItmCol(const QuotationItemKey &key, const QString &text, const QString &oldText)
+{
+    QVariantMap args = itemKeyArgs(key);
+    args.insert(QStringLiteral("DSOBSITMCOL"), text);
+    args.insert(QStringLiteral("DSOBSITMCOLANT"), oldText);
+    Consiste::CheckResultServ(m_connection.call(method("SetObsItmCol"), args), true, 0);
+}

@@ -193,6 +193,43 @@ struct AlteraValidadeArgs
     QString branch;        // central branch
 };
 
+// ReajustePreco: the readjustment of one region's and supplier's prices of a quotation,
+// optionally limited to a product range.
+struct ReajustePrecoArgs
+{
+    QVariant percentage;   // a double; null (an empty edit) is answered "Reaj_Deve"
+    QString centralBranch;
+    QString shownNumber;   // the quotation number as the dialog shows it
+    QString firstProduct;  // tree code, empty for no range
+    QString lastProduct;   // tree code followed by "Z" up to 20 characters
+    QString allProducts;   // "T" when both product edits are empty (by reference)
+    QString branch;        // the quotation's key
+    QString number;
+    QString supplier;
+    QString region;
+    QDate collectionDate;
+    QString prefix;        // justification prefix of the audit records (by reference)
+    QString operatorCode;  // logged operator
+};
+
+struct ReajustePrecoReply
+{
+    QString status;        // "ok", "Prod_Inv", "Reaj_Deve" or an error text
+    QString allProducts;   // the by-reference values after the call
+    QString prefix;
+};
+
+// The key of one quotation item, in the order the observation calls send it.
+struct QuotationItemKey
+{
+    QString branch;
+    QString number;
+    QString region;
+    QString supplier;
+    QString product;
+    QString brand;
+};
+
 // The typed client of the server object "Sup05200.rdmGridCotaPrec": one function per
 // method of the protocol contract, arguments by name, on a connection it is given (it does
 // not own it).  Failures raise what NetConnection raises; a packet reply goes through
@@ -274,6 +311,33 @@ public:
     // The history of one item (layout "Historico", one record).
     DataPacket getHistorico(const QString &centralBranch, const QString &number, const QString &region,
                             const QString &supplier, const QString &product, const QString &brand);
+
+    // --- quotation tools ----------------------------------------------------------------
+    // Recomputes the quantities to buy: "" on success, else the error text (read without
+    // the result check).
+    QString cargAcomprar(const QString &centralBranch, const QString &number);
+    // Updates the payment terms of the quotation's items (layout "FormPgtoCota").
+    DataPacket atualizaFormPgto(const QString &branch, const QString &number);
+    // A product's prices across the quotation's regions and suppliers, for the negotiation
+    // and simulation module (layout "SimulacaoItem").
+    DataPacket getSimulacaoItem(const QString &branch, const QString &number, const QString &supplier,
+                                const QString &product, const QString &brand, const QString &region);
+    // An item's rows in the quotation and its price history, for the spreadsheet
+    // information module (layout "PlanilhaItem").
+    DataPacket getPlanilhaItem(const QString &branch, const QString &number, const QString &supplier,
+                               const QString &product, const QString &brand, const QString &region);
+    // Readjusts prices; the status text is read without the result check.
+    ReajustePrecoReply reajustePreco(const ReajustePrecoArgs &args);
+    // Loads the best prices of a validity period: "" on success, else the error text
+    // (read without the result check).
+    QString cargMelhorsPrs(const QString &branch, const QString &number, const QDate &firstDate,
+                           const QDate &lastDate);
+    // The item's observation (layout "ObsItmCol", one row).
+    DataPacket getObsItmCol(const QuotationItemKey &key);
+    // Stores the item's observation.  oldText is the observation as it was read: when the
+    // stored one differs (another buyer changed it), nothing is written and the refusal
+    // ends the operation with its text.
+    void setObsItmCol(const QuotationItemKey &key, const QString &text, const QString &oldText);
 
 private:
     NetConnection &m_connection;

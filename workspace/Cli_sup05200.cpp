@@ -458,8 +458,8 @@ void TfrmGridCotaPrec::createCommands()
         QAction **action;
         std::function<void()> handler;
     };
-    // Commands whose work belongs to the product page and the dialogs follow the enabling
-    // rule; their handlers are filled in with the pages and dialogs they open.
+    // The consultation sheet follows the enabling rule; its handler is filled in with the
+    // sheet it opens.
     const std::function<void()> pending = [] {};
     const QList<Command> commands = {
         {"Filtro", nullptr, msg(QStringLiteral("Cap_Filtro")),
@@ -473,22 +473,22 @@ void TfrmGridCotaPrec::createCommands()
          &sbtCopiarCota, &mnuCopiarCota, [this] { sbtCopiarCotaClick(); }},
         {"Simulacao", nullptr, msg(QStringLiteral("Cap_Simulacao")),
          msg(QStringLiteral("Hint_Simulacao")), QKeySequence(Qt::CTRL | Qt::Key_S),
-         &sbtSimulacao, &mnuSimulacao, pending},
+         &sbtSimulacao, &mnuSimulacao, [this] { sbtSimulacaoClick(); }},
         {"AutoMelhor", nullptr, msg(QStringLiteral("Cap_AutoMelhor")),
-         msg(QStringLiteral("Hint_AutoMelhor")), {}, &sbtAutoMelhor, &mnuAutoMelhor, pending},
+         msg(QStringLiteral("Hint_AutoMelhor")), {}, &sbtAutoMelhor, &mnuAutoMelhor, [this] { sbtAutoMelhorClick(); }},
         {"Obs", nullptr, msg(QStringLiteral("Cap_Obs")),
-         msg(QStringLiteral("Hint_Obs")), QKeySequence(Qt::CTRL | Qt::Key_O), &sbtObs, &mnuObs, pending},
+         msg(QStringLiteral("Hint_Obs")), QKeySequence(Qt::CTRL | Qt::Key_O), &sbtObs, &mnuObs, [this] { sbtObsClick(); }},
         {"Planilha", nullptr, msg(QStringLiteral("Cap_Planilha")),
-         msg(QStringLiteral("Hint_Planilha")), {}, &sbtPlanilha, &mnuPlanilha, pending},
+         msg(QStringLiteral("Hint_Planilha")), {}, &sbtPlanilha, &mnuPlanilha, [this] { sbtPlanilhaClick(); }},
         {"GridCotaPrecConsul", nullptr, msg(QStringLiteral("Cap_GridCotaPrecConsul")),
          msg(QStringLiteral("Hint_GridCotaPrecConsul")), QKeySequence(Qt::CTRL | Qt::Key_P),
          &sbtGridCotaPrecConsul, &mnuGridCotaPrecConsul, [this] { sbtGridCotaPrecConsulClick(); }},
         {"ReajustPr", nullptr, msg(QStringLiteral("Cap_ReajustPr")),
-         msg(QStringLiteral("Hint_ReajustPr")), {}, &sbtReajustPr, &mnuReajustPr, pending},
+         msg(QStringLiteral("Hint_ReajustPr")), {}, &sbtReajustPr, &mnuReajustPr, [this] { sbtReajustPrClick(); }},
         {"QtComprar", nullptr, msg(QStringLiteral("Cap_QtComprar")),
-         msg(QStringLiteral("Hint_QtComprar")), {}, &sbtQtComprar, &mnuQtComprar, pending},
+         msg(QStringLiteral("Hint_QtComprar")), {}, &sbtQtComprar, &mnuQtComprar, [this] { sbtQtComprarClick(); }},
         {"AtualizaFormPgto", nullptr, msg(QStringLiteral("Cap_AtualizaFormPgto")),
-         msg(QStringLiteral("Hint_AtualizaFormPgto")), {}, &sbtAtualizaFormPgto, &mnuAtualizaFormPgto, pending},
+         msg(QStringLiteral("Hint_AtualizaFormPgto")), {}, &sbtAtualizaFormPgto, &mnuAtualizaFormPgto, [this] { sbtAtualizaFormPgtoClick(); }},
         {"Copy", "mnuCopiaJust", msg(QStringLiteral("Cap_Copy")),
          msg(QStringLiteral("Hint_Copy")), {}, &sbtCopy, &mnuCopiaJust, [this] { sbtCopyClick(); }},
         {"AlteraValidade", "mnuAltValidade", msg(QStringLiteral("Cap_AlteraValidade")),

@@ -431,6 +431,22 @@ public:
     void sbtGridCotaPrecConsulClick();
     bool abreItemConsulta(const QString &region, const QString &supplier, const QString &product,
                           const QString &brand);
+    // The tools of the current quotation and item (Cli_sup05200_Ferramentas.cpp).
+    void sbtSimulacaoClick();
+    void sbtAutoMelhorClick();
+    void sbtObsClick();
+    void sbtPlanilhaClick();
+    void sbtQtComprarClick();
+    void sbtReajustPrClick();
+    void sbtAtualizaFormPgtoClick();
+    void sbtVerificarClick();
+    // Recomputes the quantities to buy of the quotation (CargAcomprar); a text the server
+    // answers is raised as the error.
+    void CarregarAComprar(const QString &centralBranch, const QString &number);
+    // What the negotiation/simulation module "SUP01802" and the spreadsheet information
+    // module "SUP01803" are opened with for the current item.
+    QVariantList simulacaoParams() const;
+    QVariantList planilhaParams() const;
 
     void cdsColetaprAfterScroll();
     void cdsColetaprBeforePost();
@@ -530,6 +546,11 @@ private:
     // anything else an error text.
     QString zeroPriceState();
     void checkZeroPrices();
+
+    // The quotation's origin "L" (or none) becomes "G" in the list.
+    void markQuotationKeyed();
+    // Reloads the current supplier's items with both caches emptied (products page only).
+    void reloadSupplierItems();
 
     // Inserts a row into cdsGridProdMarc on behalf of this form's own commands.
     void insertProdMarcRow();

@@ -265,13 +265,7 @@ void TfrmGridCotaPrec::cdsGridProdMarcBeforePost()
 void TfrmGridCotaPrec::cdsGridProdMarcAfterPost()
 {
     // A quotation keyed in the grid is no longer one loaded from a list.
-    Field *origin = cdsColetapr->fieldByName(QStringLiteral("IDTIPCOLREG"));
-    const QString kind = origin->asString().trimmed().toUpper();
-    if (!kind.isEmpty() && kind != QLatin1String("L"))
-        return;
-    cdsColetapr->edit();
-    origin->setValue(QStringLiteral("G"));
-    cdsColetapr->post();
+    markQuotationKeyed();
 }
 
 void TfrmGridCotaPrec::cdsGridProdMarcAfterDelete()

@@ -15,4 +15,6 @@ void registerServerObjects(MethodTable &table)
     registerQuotationCopyMethods(table);
     registerValidityMethods(table);
     registerConsultMethods(table);
+    registerQuotationToolMethods(table);
+    registerPriceAdjustMethods(table);
 }

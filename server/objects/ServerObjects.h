@@ -14,3 +14,5 @@ void registerConfSenhaMethods(MethodTable &table);       // password confirmatio
 void registerQuotationCopyMethods(MethodTable &table);   // copy to a new validity, its look-ups
 void registerValidityMethods(MethodTable &table);        // validity change
 void registerConsultMethods(MethodTable &table);         // consultation sheet
+void registerQuotationToolMethods(MethodTable &table);   // quantities to buy, payment terms, module reads, observations
+void registerPriceAdjustMethods(MethodTable &table);     // readjustment, best prices

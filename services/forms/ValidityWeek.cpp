@@ -23,7 +23,13 @@ void ValidityWeek::setWeek(int week)
 
 void ValidityWeek::weekChanged()
 {
-    if (m_settingWeek || !m_week->hasFocus())
+    if (m_week->hasFocus())
+        applyWeek();
+}
+
+void ValidityWeek::applyWeek()
+{
+    if (m_settingWeek)
         return;
     if (m_week->isEmpty()) {
         m_date->clear();

@@ -25,6 +25,9 @@ public:
     // above 53 is 53, and 53 is 52 in a year without a week 53.  An empty spin edit
     // empties the date.
     void weekChanged();
+    // The same rule whether or not the spin edit has the focus: the date follows the week
+    // shown (a form filling its period from the weeks it starts with).
+    void applyWeek();
     // The weekday name follows the date; the week follows it too, except while the date
     // is being typed or is empty (the week is cleared) or the week itself is being typed.
     void dateChanged();

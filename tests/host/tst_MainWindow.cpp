@@ -1,6 +1,5 @@
 #include "MainWindow.h"
 #include "ModuleLoader.h"
-#include "StandInModule.h"
 
 #include "Corvane.h"
 #include "DataPacket.h"
@@ -21,7 +20,7 @@ class tst_MainWindow : public QObject
 private slots:
     void moduleMenu();
     void sessionKnowsTheHostWindows();
-    void standInModulesListTheirParameters();
+    void itemModulesRefuseAWrongArray();
     void unknownModuleRaises();
     void closingClosesModuleWindows();
 
@@ -56,35 +55,38 @@ void tst_MainWindow::sessionKnowsTheHostWindows()
     QVERIFY_THROWS_EXCEPTION(std::exception, Corvane::LoadBPL(QStringLiteral("SUP07000"), {}));
 }
 
-void tst_MainWindow::standInModulesListTheirParameters()
+void tst_MainWindow::itemModulesRefuseAWrongArray()
 {
     ModuleLoader loader(m_emptyDir.path());
     MainWindow window(&loader);
     window.show();
-
-    Corvane::LoadBPL(QStringLiteral("SUP01803"), {QStringLiteral("0000000012")});
-    QMdiSubWindow *active = window.mdiArea()->activeSubWindow();
-    QVERIFY(active);
-    QCOMPARE(active->widget()->objectName(), QStringLiteral("frmSUP01803"));
-    QVERIFY(active->widget()->windowTitle().contains(QStringLiteral("Informações da Planilha")));
-    auto *list = active->widget()->findChild<QListWidget *>(QStringLiteral("lstParametros"));
-    QCOMPARE(list->count(), 1);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("1: \"0000000012\""));
-
-    DataPacket packet;
-    packet.addField(QStringLiteral("NRCOLEPRECO"), FieldType::String, 10);
-    packet.appendRow({QStringLiteral("1")});
-    packet.appendRow({QStringLiteral("2")});
-    Corvane::LoadBPL(QStringLiteral("sup01802"),
-                     {packetVariant(packet), QDate(2026, 12, 7), 2.5, QVariant(), QVariantList{1, QStringLiteral("a")}});
-    QCOMPARE(window.mdiArea()->subWindowList().size(), 2);
-    list = window.mdiArea()->activeSubWindow()->widget()->findChild<QListWidget *>(QStringLiteral("lstParametros"));
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i)
-        lines << list->item(i)->text();
-    QCOMPARE(lines, (QStringList{QStringLiteral("1: pacote de dados (2 linhas)"), QStringLiteral("2: 2026-12-07"),
-                                 QStringLiteral("3: 2.5"), QStringLiteral("4: null"),
-                                 QStringLiteral("5: [1, \"a\"]")}));
+    auto refusal = [](const QString &module, const QVariantList &params) {
+        try {
+            Corvane::LoadBPL(module, params);
+        } catch (const ModuleError &error) {
+            return error.message();
+        }
+        return QString();
+    };
+    const QVariantList simulation = {QStringLiteral("0001"), QStringLiteral("0000000012"), QStringLiteral("F1"),
+                                     QStringLiteral("P1"), QStringLiteral("0101001"), QStringLiteral("M1"),
+                                     QStringLiteral("001"), QStringLiteral(" ")};
+    QString why = refusal(QStringLiteral("SUP01803"), {QStringLiteral("0000000012")});
+    QVERIFY2(why.contains(QStringLiteral("SUP01803")) && why.contains(QStringLiteral("9 elementos e vieram 1")),
+             qPrintable(why));
+    // The simulation's array ends with a single blank, the spreadsheet's starts with true.
+    QVariantList emptyEnd = simulation;
+    emptyEnd[7] = QString();
+    why = refusal(QStringLiteral("sup01802"), emptyEnd);
+    QVERIFY2(why.contains(QStringLiteral("elemento 8")), qPrintable(why));
+    QVariantList spreadsheet = QVariantList{false} + simulation.mid(0, 7) + QVariantList{QString()};
+    why = refusal(QStringLiteral("SUP01803"), spreadsheet);
+    QVERIFY2(why.contains(QStringLiteral("elemento 1")), qPrintable(why));
+    QVariantList blankBranch = simulation;
+    blankBranch[0] = QStringLiteral("    ");
+    why = refusal(QStringLiteral("SUP01802"), blankBranch);
+    QVERIFY2(why.contains(QStringLiteral("elemento 1")), qPrintable(why));
+    QVERIFY(window.mdiArea()->subWindowList().isEmpty());
 }
 
 void tst_MainWindow::unknownModuleRaises()
@@ -105,7 +107,7 @@ void tst_MainWindow::closingClosesModuleWindows()
     ModuleLoader loader(m_emptyDir.path());
     MainWindow window(&loader);
     window.show();
-    Corvane::LoadBPL(QStringLiteral("SUP01803"), {});
+    Corvane::LoadBPL(QStringLiteral("SUP07000"), {QStringLiteral("0000000012")});
     QPointer<QMdiSubWindow> sub = window.mdiArea()->activeSubWindow();
     QVERIFY(sub);
     QVERIFY(window.close());

@@ -1,0 +1,26 @@
+-- One history row per item a readjustment changes: the items of the region and supplier
+-- with a price above zero, of every product or of the tree-code range, whose price
+-- multiplied by the factor and rounded to five decimals differs from the stored one.
+-- The items read are locked, so ReadjustApply stores exactly what is written here.
+INSERT INTO HISTITCOLE (CDFILIAL, NRCOLEPRECO, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA, CDOPERADOR, DTHRALTER,
+                        IDTIPALTER, VRPRECANT, VRPRECNOVO, CDMARCAANT, CDMARCANOVA, DSJUSTOPER, DSALTERITMCOT,
+                        DSABRANGENCIA)
+SELECT I.CDFILIAL, I.NRCOLEPRECO, I.CDREGIAO, I.CDFORNECED, I.CDPRODUTO, I.CDMARCA,
+       CAST(:P_CDOPERADOR AS VARCHAR(12)), CAST(:P_DTHRALTER AS TIMESTAMP), 'R', I.VRPRECUNIITM,
+       ROUND(CAST(I.VRPRECUNIITM * :P_FATOR AS NUMERIC), 5), I.CDMARCA, I.CDMARCA,
+       CAST(:P_DSJUSTOPER AS VARCHAR(100)),
+       SUBSTR(CAST(:P_TEXTO AS VARCHAR(500)) || REPLACE(TO_CHAR(I.VRPRECUNIITM, 'FM999999999990.00000'), '.', ',')
+              || ' / ' || REPLACE(TO_CHAR(ROUND(CAST(I.VRPRECUNIITM * :P_FATOR AS NUMERIC), 5),
+                                          'FM999999999990.00000'), '.', ','), 1, 500),
+       CAST(:P_DSABRANGENCIA AS VARCHAR(100))
+  FROM ITCOLETAPR I
+ WHERE I.CDFILIAL = :P_CDFILIAL
+   AND I.NRCOLEPRECO = :P_NRCOLEPRECO
+   AND I.CDREGIAO = :P_CDREGIAO
+   AND I.CDFORNECED = :P_CDFORNECED
+   AND I.VRPRECUNIITM > 0
+   AND ROUND(CAST(I.VRPRECUNIITM * :P_FATOR AS NUMERIC), 5) <> I.VRPRECUNIITM
+   AND (:P_TODOS = 'T'
+        OR I.CDPRODUTO IN (SELECT P.CDPRODUTO FROM PRODUTO P
+                            WHERE P.CDARVPROD >= :P_CDPRODINI AND P.CDARVPROD <= :P_CDPRODFIN))
+   FOR UPDATE OF I

@@ -1,0 +1,12 @@
+-- Whether the region and supplier hold an item with a price above zero in the range.
+SELECT 1
+  FROM ITCOLETAPR I
+ WHERE I.CDFILIAL = :P_CDFILIAL
+   AND I.NRCOLEPRECO = :P_NRCOLEPRECO
+   AND I.CDREGIAO = :P_CDREGIAO
+   AND I.CDFORNECED = :P_CDFORNECED
+   AND I.VRPRECUNIITM > 0
+   AND (:P_TODOS = 'T'
+        OR I.CDPRODUTO IN (SELECT P.CDPRODUTO FROM PRODUTO P
+                            WHERE P.CDARVPROD >= :P_CDPRODINI AND P.CDARVPROD <= :P_CDPRODFIN))
+ LIMIT 1
