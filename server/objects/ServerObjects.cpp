@@ -14,4 +14,5 @@ void registerServerObjects(MethodTable &table)
     registerConfSenhaMethods(table);
     registerQuotationCopyMethods(table);
     registerValidityMethods(table);
+    registerQuotationMaintenanceMethods(table);
 }

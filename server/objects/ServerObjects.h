@@ -13,3 +13,4 @@ void registerQuotationGridMethods(MethodTable &table);   // the products page's 
 void registerConfSenhaMethods(MethodTable &table);       // password confirmation
 void registerQuotationCopyMethods(MethodTable &table);   // copy to a new validity, its look-ups
 void registerValidityMethods(MethodTable &table);        // validity change
+void registerQuotationMaintenanceMethods(MethodTable &table); // suppliers, regions, products added or removed
