@@ -175,11 +175,12 @@ QHash<QString, SupplierRow> suppliersOf(Database &db, const Target &t, const QSt
     QHash<QString, SupplierRow> out;
     if (codes.isEmpty())
         return out;
+    // Read before the suppliers: one connection runs one statement at a time.
+    const QualificationValidity validity = QualificationValidity::ofCentralBranch(db, t.central);
     QVariantMap p = t.key;
     p.insert(QStringLiteral("P_LISTAFORN"), listOf(codes));
     p.insert(QStringLiteral("P_CDREGIAO"), region);
     QSqlQuery q = db.execNamed(QStringLiteral("MaintSuppliers"), p);
-    const QualificationValidity validity = QualificationValidity::ofCentralBranch(db, t.central);
     const QDate collection = t.quotation.collection.isValid() ? t.quotation.collection : QDate::currentDate();
     const auto yes = [&q](int at) { return q.value(at).toString().trimmed() == QLatin1String("S"); };
     while (q.next()) {
@@ -471,6 +472,7 @@ QVariant IncFornecedor(CallContext &ctx)
             items.insert(QStringLiteral("P_LISTAREGIAO"), listOf(target));
             items.insert(QStringLiteral("P_CDFORNECED"), supplier);
             items.insert(QStringLiteral("P_DTLIMITE"), limit);
+            items.insert(QStringLiteral("P_TREGICARG"), sourceRegion.isEmpty() ? QStringLiteral("N") : QStringLiteral("S"));
             items.insert(QStringLiteral("P_CDREGICARG"), sourceRegion);
             items.insert(QStringLiteral("P_CDFORNCARG"), source);
             const qlonglong added = ctx.db.execNamed(QStringLiteral("MaintItemsAddSupplier"), items).numRowsAffected();
@@ -552,6 +554,7 @@ QVariant Vd_RefoReg(CallContext &ctx)
     QSqlQuery known = ctx.db.execNamed(QStringLiteral("MaintRegion"), {{QStringLiteral("P_CDREGIAO"), region}});
     if (!known.next())
         return ServerText::message(QStringLiteral("Manut_Reg_N_Cad"), {region.trimmed()});
+    known.finish();
     const QStringList suppliers = packetCodes(ctx, QStringLiteral("Fornecedores"), QStringLiteral("CDFORNECED"), 21);
     if (suppliers.isEmpty())
         return QStringLiteral("S");

@@ -1,6 +1,6 @@
 -- The items of a new region for the suppliers of a list: one per product and brand the
 -- quotation holds in the regions of a list, for the products registered for the supplier
--- and qualified at the limit date.  Prices come from the same supplier's item in the
+-- and qualified at the limit date.  Prices come from the item of the same supplier in the
 -- price-source region; zero without one.  The new region has no quantity to buy yet.
 INSERT INTO ITCOLETAPR (CDFILIAL, NRCOLEPRECO, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA, VRPRECUNIITM,
                         VRPRECECOITM, VRPRECOITMPI, QTACMPITMCOL, VRPERDESITM, CDFORMPGTO)

@@ -1,8 +1,8 @@
--- A supplier's items in the regions of a list: one per product and brand the region holds,
+-- The items of a supplier in the regions of a list: one per product and brand the region holds,
 -- for the products registered for the supplier and qualified at the limit date.  Prices
--- come from the price-source supplier's item of the same product and brand, in the same
--- region or in the price-source region; zero without one.  The quantity to buy is the
--- region's, the payment terms the supplier's.
+-- come from the item of the price-source supplier of the same product and brand, in the same
+-- region or in the price-source region; zero without one.  The quantity to buy is
+-- that of the region, the payment terms those of the supplier.
 INSERT INTO ITCOLETAPR (CDFILIAL, NRCOLEPRECO, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA, VRPRECUNIITM,
                         VRPRECECOITM, VRPRECOITMPI, QTACMPITMCOL, VRPERDESITM, CDFORMPGTO)
 SELECT P.CDFILIAL, P.NRCOLEPRECO, P.CDREGIAO, F.CDFORNECED, P.CDPRODUTO, P.CDMARCA,
@@ -23,7 +23,7 @@ SELECT P.CDFILIAL, P.NRCOLEPRECO, P.CDREGIAO, F.CDFORNECED, P.CDPRODUTO, P.CDMAR
   LEFT JOIN ITCOLETAPR S
     ON S.CDFILIAL = P.CDFILIAL
    AND S.NRCOLEPRECO = P.NRCOLEPRECO
-   AND S.CDREGIAO = CASE WHEN :P_CDREGICARG = '' THEN P.CDREGIAO ELSE :P_CDREGICARG END
+   AND S.CDREGIAO = CASE WHEN :P_TREGICARG = 'N' THEN P.CDREGIAO ELSE :P_CDREGICARG END
    AND S.CDFORNECED = :P_CDFORNCARG
    AND S.CDPRODUTO = P.CDPRODUTO
    AND S.CDMARCA = P.CDMARCA

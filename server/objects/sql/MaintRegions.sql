@@ -1,4 +1,4 @@
--- The quotation's regions with, for one supplier, whether it serves the region, whether it
+-- The regions of the quotation with, for one supplier, whether it serves the region, whether it
 -- takes part in it, and how many suppliers take part in it.
 SELECT R.CDREGIAO,
        CASE WHEN EXISTS (SELECT 1 FROM REGIFORN RF

@@ -1,5 +1,5 @@
--- The items of a removal's scope (region, supplier, product, brand; 'T' for all) and all
--- the quotation's items.
+-- The items of the scope of a removal (region, supplier, product, brand; T for all) and all
+-- the items of the quotation.
 SELECT COUNT(*),
        (SELECT COUNT(*) FROM ITCOLETAPR A WHERE A.CDFILIAL = :P_CDFILIAL AND A.NRCOLEPRECO = :P_NRCOLEPRECO)
   FROM ITCOLETAPR

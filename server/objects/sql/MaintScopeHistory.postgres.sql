@@ -1,4 +1,4 @@
--- One history row ('E') per item of a removal's scope, written before the items go.
+-- One history row (E) per item of the scope of a removal, written before the items go.
 INSERT INTO HISTITCOLE (CDFILIAL, NRCOLEPRECO, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA, CDOPERADOR, DTHRALTER,
                         IDTIPALTER, VRPRECANT, VRPRECNOVO, CDMARCAANT, CDMARCANOVA, DSJUSTOPER, DSALTERITMCOT,
                         DSABRANGENCIA)

@@ -1,4 +1,4 @@
--- The first item of a removal's scope with a confirmed price in a concluded price list.
+-- The first item of the scope of a removal with a confirmed price in a concluded price list.
 SELECT I.CDREGIAO, I.CDFORNECED, I.CDPRODUTO, I.CDMARCA, L.NRSEQPRELIST
   FROM ITLISTPREC I
   JOIN LISTPREC L ON L.CDFILIAL = I.CDFILIAL AND L.NRSEQPRELIST = I.NRSEQPRELIST

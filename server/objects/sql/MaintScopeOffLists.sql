@@ -1,4 +1,4 @@
--- The items of a removal's scope leave every price list that holds them.
+-- The items of the scope of a removal leave every price list that holds them.
 DELETE FROM ITLISTPREC
  WHERE CDFILIAL = :P_CDFILIAL
    AND NRCOLEPRECO = :P_NRCOLEPRECO

@@ -1,4 +1,4 @@
--- The suppliers of a removal's scope leave the regions of its scope.
+-- The suppliers of the scope of a removal leave the regions of its scope.
 DELETE FROM COLEFORN
  WHERE CDFILIAL = :P_CDFILIAL
    AND NRCOLEPRECO = :P_NRCOLEPRECO

@@ -1,5 +1,5 @@
 -- The suppliers of a list ("_code_code_") with their situation and qualification, whether
--- each takes part in the quotation (any region), takes part in the region :P_CDREGIAO and
+-- each takes part in the quotation (any region), takes part in the region asked about and
 -- serves it.
 SELECT F.CDFORNECED, F.IDSITUCADA, F.CDQUALIF, F.DTVALQUALIF, Q.IDPERCOTCMP, F.IDFORNAUTO,
        CASE WHEN EXISTS (SELECT 1 FROM COLEFORN CF
