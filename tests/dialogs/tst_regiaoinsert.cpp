@@ -130,7 +130,6 @@ void tst_RegiaoInsert::checksRefuseBeforeTheServerIsAsked()
     typeInto(d.medCdRegiao, m_ws->data().region(1));
     confirm("Reg_J_Cad", d.medCdRegiao);
     QCOMPARE(m_ws->serverCalls(QStringLiteral("Vd_RefoReg")), calls);
-    QCOMPARE(m_ws->serverCalls(QStringLiteral("IncRegiao")), 0);
 }
 
 void tst_RegiaoInsert::chosenSuppliersMustBeActiveAndQualified()
