@@ -34,6 +34,24 @@ TfrmGridCotaPrec *MaintenanceWorkspace::open(const QList<Item> &items)
         qWarning("quotation not created: %s", qPrintable(error));
         return nullptr;
     }
+    return showOn(m_number);
+}
+
+TfrmGridCotaPrec *MaintenanceWorkspace::openDemo()
+{
+    m_number = m_server
+                   .scalar(QStringLiteral("SELECT C.NRCOLEPRECO FROM COLETAPR C WHERE C.CDFILIAL = '0001' AND "
+                                          "C.CDOPERADOR = :B AND C.IDSITUCOLETA = 'A' AND EXISTS (SELECT 1 FROM "
+                                          "ITCOLETAPR I WHERE I.CDFILIAL = C.CDFILIAL AND I.NRCOLEPRECO = C.NRCOLEPRECO) "
+                                          "AND C.NRCOLEPRECO < '8000000000' ORDER BY C.NRCOLEPRECO DESC"),
+                           {{QStringLiteral("B"), QString::fromLatin1(ServerFixture::kBuyer).leftJustified(12)}})
+                   .toString();
+    return m_number.isEmpty() ? nullptr : showOn(m_number);
+}
+
+TfrmGridCotaPrec *MaintenanceWorkspace::showOn(const QString &number)
+{
+    QString error;
     if (!m_server.login(QString::fromLatin1(ServerFixture::kBuyer), &error)) {
         qWarning("login failed: %s", qPrintable(error));
         return nullptr;
@@ -47,7 +65,7 @@ TfrmGridCotaPrec *MaintenanceWorkspace::open(const QList<Item> &items)
     m_form->FormActivate();
     m_form->AtualizaCotacao(QString(), QStringLiteral("T"), QStringLiteral("T"), QStringLiteral("T"),
                             QStringLiteral("T"), QDate(), QDate());
-    if (!m_form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), m_number))
+    if (!m_form->cdsColetapr->locate(QStringLiteral("NRCOLEPRECO"), number))
         return nullptr;
     m_form->activateWindow();
     if (!QTest::qWaitForWindowActive(m_form.get()))

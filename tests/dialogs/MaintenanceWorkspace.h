@@ -26,6 +26,9 @@ public:
 
     // Creates the quotation, opens the workspace on its products page; null on failure.
     TfrmGridCotaPrec *open(const QList<Item> &items);
+    // Opens the workspace on a demo quotation of the buyer in progress, with items, on its
+    // products page; null on failure.
+    TfrmGridCotaPrec *openDemo();
     TfrmGridCotaPrec *form() const { return m_form.get(); }
     QString number() const { return m_number; }
     // Closes the workspace and removes every quotation made.
@@ -46,6 +49,8 @@ public:
     static void screenshot(QWidget *widget, const QString &fileName);
 
 private:
+    TfrmGridCotaPrec *showOn(const QString &number);
+
     ServerFixture &m_server;
     ProductsPageData m_data;
     std::unique_ptr<TfrmGridCotaPrec> m_form;

@@ -124,7 +124,6 @@ void tst_ExclProd::selectedScopesAskOnlyTheConfirmation()
         QCOMPARE(d.edtMarca->text(), m_ws->data().brandName(1));
         QVERIFY(d.rbtSelRegiao->isChecked() && d.rbtSelForn->isChecked() && d.rbtSelMarca->isChecked());
         QCOMPARE(d.cdsProduto->recordCount(), 2);
-        MaintenanceWorkspace::screenshot(&d, QStringLiteral("product-exclusion-dialog.png"));
         // "No" to the confirmation: nothing happens, the dialog stays.
         QTest::mouseClick(d.sbtConfirmar, Qt::LeftButton);
         QVERIFY(d.isVisible());

@@ -109,7 +109,6 @@ void tst_ForneDelete::currentSupplierProposedAndOthersRefused()
     QCOMPARE(d.edtNmRazSocForn->text(), m_ws->data().supplierName(1));
     QVERIFY(!d.chkExclRegiao->isChecked());
     QCOMPARE(d.supplierList(), m_ws->data().supplier(0) + u'_' + m_ws->data().supplier(1) + u'_');
-    MaintenanceWorkspace::screenshot(&d, QStringLiteral("supplier-removal-dialog.png"));
 
     auto confirm = [&](const char *key) {
         m_server.ui().clear();

@@ -160,7 +160,6 @@ void tst_ForneInsert::checksFollowTheFocusedField()
     QVERIFY(d.medFornCarg->hasFocus());
     QCOMPARE(m_ws->serverCalls(QStringLiteral("IncFornecedor")), calls);
     QVERIFY(d.isVisible());
-    MaintenanceWorkspace::screenshot(&d, QStringLiteral("supplier-insertion-dialog.png"));
 }
 
 void tst_ForneInsert::qualificationCountsToTheDayOrToTheMonthsEnd_data()

@@ -94,7 +94,6 @@ void tst_RegiaoDelete::currentRegionRemovedForTheCurrentSupplier()
         QCOMPARE(d.medCdRegiao->text(), m_ws->data().region(1));
         QCOMPARE(d.edtNmRegiao->text(), m_ws->data().regionName(1));
         QCOMPARE(d.drgForneItemIndex(), 0);
-        MaintenanceWorkspace::screenshot(&d, QStringLiteral("region-removal-dialog.png"));
         QTest::mouseClick(d.sbtConfirmar, Qt::LeftButton);
     });
     form->Habilita();

@@ -101,7 +101,6 @@ void tst_RegiaoInsert::checksRefuseBeforeTheServerIsAsked()
     QVERIFY(QTest::qWaitForWindowActive(&d));
     QCOMPARE(d.windowTitle(), QStringLiteral("Inclusão de Região"));
     QCOMPARE(d.drgForneItemIndex(), 0);
-    MaintenanceWorkspace::screenshot(&d, QStringLiteral("region-insertion-dialog.png"));
 
     auto confirm = [&](const char *key, QWidget *landsOn) {
         m_server.ui().clear();
