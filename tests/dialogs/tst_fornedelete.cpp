@@ -33,6 +33,7 @@ private slots:
     void currentSupplierProposedAndOthersRefused();
     void priceListWarningMayStopTheRemoval();
     void removalForEveryRegionAsksNothingWithoutPriceLists();
+    void serverRefusalKeepsTheDialogAndTheGrids();
 
 private:
     TfrmGridCotaPrec *openStandard();
@@ -183,6 +184,34 @@ void tst_ForneDelete::removalForEveryRegionAsksNothingWithoutPriceLists()
     QCOMPARE(itemsOf(0), 3);
     QVERIFY(m_ws->moveTo(1, 0));
     QVERIFY(!form->cdsGridFornecedor->locate(QStringLiteral("CDFORNECED"), m_ws->data().supplier(1)));
+}
+
+// Supplier 1 is the only supplier of 902: removing it from every region would leave the
+// region without suppliers.  The server refuses with a text; nothing changes anywhere.
+void tst_ForneDelete::serverRefusalKeepsTheDialogAndTheGrids()
+{
+    TfrmGridCotaPrec *form = m_ws->open({W::item(0, 0, 0, 0, 5), W::item(0, 1, 0, 0, 7), W::item(0, 1, 1, 1, 6),
+                                         W::item(1, 1, 1, 1, 10)});
+    QVERIFY(form);
+    QVERIFY(m_ws->moveTo(0, 1));
+    const int rows = form->cdsGridProdMarc->recordCount();
+    m_server.ui().clear();
+    const auto ran = whenModal(QStringLiteral("frmGridForneDelete"), [this](QDialog &dialog) {
+        auto &d = static_cast<TfrmGridForneDelete &>(dialog);
+        d.chkExclRegiao->setChecked(true);
+        QTest::mouseClick(d.sbtConfirmar, Qt::LeftButton);
+        QCOMPARE(m_server.ui().errors().size(), 1);
+        QVERIFY(!m_server.ui().errors().constFirst().trimmed().isEmpty());
+        QVERIFY(d.isVisible());
+        QVERIFY(d.chkExclRegiao->isChecked());
+        QVERIFY(!m_server.ui().progressActive());
+    });
+    form->Habilita();
+    form->mnuDelForn->trigger();
+    QVERIFY(*ran);
+    QCOMPARE(itemsOf(1), 3);
+    QCOMPARE(form->cdsGridProdMarc->recordCount(), rows);
+    QCOMPARE(form->cdsGridFornecedor->fieldByName(QStringLiteral("CDFORNECED"))->asString(), m_ws->data().supplier(1));
 }
 
 QTEST_MAIN(tst_ForneDelete)

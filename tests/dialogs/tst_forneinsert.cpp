@@ -139,25 +139,33 @@ void tst_ForneInsert::checksFollowTheFocusedField()
     QCOMPARE(d.medNrInsJurForn->maskedText(), Consiste::FormataInscricao(registration(2), QStringLiteral("J")));
     QCOMPARE(d.stCdFornIns, m_ws->data().supplier(2));
 
-    // From the region field its own check runs first: a region without a supplier to
-    // load from is refused before anything reaches the server.
+    // The focused field's check runs first: with the supplier emptied, the region field
+    // and the price-source field each report their own fault, any other field the
+    // supplier's.
     const int calls = m_ws->serverCalls(QStringLiteral("IncFornecedor"));
+    d.medNrInsJurForn->setText(QString());
+    d.medCargReg->setFocus();
     QTest::keyClicks(d.medCargReg, QStringLiteral("0"));
     confirm(d);
     QCOMPARE(m_server.ui().errors(), QStringList{msg(QStringLiteral("Reg_N_Cad"))});
     typeInto(d.medCargReg, m_ws->data().region(2));
     confirm(d);
     QCOMPARE(m_server.ui().errors(), QStringList{msg(QStringLiteral("Reg_NCot"))});
+    // A price-source region needs a price-source supplier.
     typeInto(d.medCargReg, m_ws->data().region(1));
     confirm(d);
     QCOMPARE(m_server.ui().errors(), QStringList{msg(QStringLiteral("FornCargNInfReg"))});
     QVERIFY(d.medCargReg->hasFocus());
-
     // A price source that is not quoted is refused in its own field.
+    d.medCargReg->setText(QString());
     typeInto(d.medFornCarg, registration(2));
     confirm(d);
     QCOMPARE(m_server.ui().errors(), QStringList{msg(QStringLiteral("Forn_N_CadCot"))});
     QVERIFY(d.medFornCarg->hasFocus());
+    d.medFornCarg->setText(QString());
+    d.chbCargTReg->setFocus();
+    confirm(d);
+    QCOMPARE(m_server.ui().errors(), QStringList{msg(QStringLiteral("Forn_Empty"))});
     QCOMPARE(m_ws->serverCalls(QStringLiteral("IncFornecedor")), calls);
     QVERIFY(d.isVisible());
 }
