@@ -103,6 +103,7 @@ Target openTarget(CallContext &ctx, const QString &branch, const QString &number
     t.key = {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number}};
     t.moment = QDateTime::currentDateTimeUtc();
     t.op = padOperator(ctx.session.operatorCode);
+    ctx.db.execNamed(QStringLiteral("MaintLock"), t.key).finish();
     if (!QuotationItemChanges::readQuotation(ctx.db, branch, number, &t.quotation))
         refuse(QStringLiteral("Cot_N_Encontrada"), {number});
     t.central = AccessRules::centralBranch(ctx.db, branch);
