@@ -24,6 +24,26 @@ QDate dateOf(const QVariant &value)
     return value.typeId() == QMetaType::QDate ? value.toDate() : QDate();
 }
 
+// Blank stands for "all" in the scope arguments of the removals.
+QString scopeValue(bool all, const QString &code)
+{
+    return all || code.trimmed().isEmpty() ? QStringLiteral(" ") : code;
+}
+
+QString allMark(bool all)
+{
+    return all ? QStringLiteral("T") : QStringLiteral(" ");
+}
+
+// Element 0 of an array answer, as text; empty when the answer is no array.
+QString firstElement(const QVariant &result)
+{
+    if (result.metaType() != QMetaType::fromType<QVariantList>())
+        return QString();
+    const QVariantList list = result.toList();
+    return list.isEmpty() ? QString() : list.first().toString();
+}
+
 DataPacket packetOf(const QVariant &result)
 {
     DataPacket packet;
@@ -486,4 +506,96 @@ void GridCotaPrecClient::setObsItmCol(const QuotationItemKey &key, const QString
     args.insert(QStringLiteral("DSOBSITMCOL"), text);
     args.insert(QStringLiteral("DSOBSITMCOLANT"), oldText);
     Consiste::CheckResultServ(m_connection.call(method("SetObsItmCol"), args), true, 0);
+}
+
+QString GridCotaPrecClient::vdProdForn(const VdProdFornArgs &a)
+{
+    const QVariant result = m_connection.call(method("Vd_ProdForn"),
+                                              {{QStringLiteral("CDFILIAL"), a.branch},
+                                               {QStringLiteral("CDFORNECED"), a.supplier},
+                                               {QStringLiteral("DTCOLEPREC"), dateValue(a.collectionDate)},
+                                               {QStringLiteral("Produtos"), QVariant::fromValue(a.products)}});
+    if (!Consiste::CheckResultServ(result, false, 0))
+        return QString();
+    return firstElement(result);
+}
+
+QString GridCotaPrecClient::incFornecedor(const IncFornecedorArgs &a)
+{
+    const QVariant result = m_connection.call(method("IncFornecedor"),
+                                              {{QStringLiteral("CDFILIAL"), a.branch},
+                                               {QStringLiteral("NRCOLEPRECO"), a.number},
+                                               {QStringLiteral("CDFORNECED"), a.supplier},
+                                               {QStringLiteral("Operador"), a.operatorCode},
+                                               {QStringLiteral("CargaTodasReg"),
+                                                a.allServedRegions ? QStringLiteral("S") : QStringLiteral("N")},
+                                               {QStringLiteral("CDFORNCARG"), a.sourceSupplier},
+                                               {QStringLiteral("CDREGICARG"), a.sourceRegion}});
+    Consiste::CheckResultServ(result, true, 0);
+    return firstElement(result);
+}
+
+void GridCotaPrecClient::exclForn(const ExclFornArgs &a)
+{
+    Consiste::CheckResultServ(m_connection.call(method("ExclForn"),
+                                                {{QStringLiteral("CDFILIAL"), a.branch},
+                                                 {QStringLiteral("NRCOLEPRECO"), a.number},
+                                                 {QStringLiteral("CDFORNECED"), a.supplier},
+                                                 {QStringLiteral("CDREGIAO"), scopeValue(a.allRegions, a.region)},
+                                                 {QStringLiteral("TodasRegioes"), allMark(a.allRegions)}}),
+                              true, 0);
+}
+
+DataPacket GridCotaPrecClient::getCotForns(const QString &branch, const QString &number)
+{
+    return packetOf(m_connection.call(method("GetCotForns"),
+                                      {{QStringLiteral("CDFILIAL"), branch}, {QStringLiteral("NRCOLEPRECO"), number}}));
+}
+
+QString GridCotaPrecClient::vdRefoReg(const QString &region, const DataPacket &suppliers)
+{
+    return m_connection
+        .call(method("Vd_RefoReg"),
+              {{QStringLiteral("CDREGIAO"), region}, {QStringLiteral("Fornecedores"), QVariant::fromValue(suppliers)}})
+        .toString();
+}
+
+QString GridCotaPrecClient::incRegiao(const IncRegiaoArgs &a)
+{
+    const QVariant result = m_connection.call(method("IncRegiao"),
+                                              {{QStringLiteral("Fornecedores"), QVariant::fromValue(a.suppliers)},
+                                               {QStringLiteral("CDREGIAO"), a.region},
+                                               {QStringLiteral("CDFILIAL"), a.centralBranch},
+                                               {QStringLiteral("NRCOLEPRECO"), a.number},
+                                               {QStringLiteral("CDREGICARG"), a.sourceRegion},
+                                               {QStringLiteral("Operador"), a.operatorCode},
+                                               {QStringLiteral("DTCOLEPREC"), dateValue(a.collectionDate)}});
+    Consiste::CheckResultServ(result, true, 0);
+    return firstElement(result);
+}
+
+void GridCotaPrecClient::exclRegiao(const QString &branch, const QString &number, const QString &region,
+                                    const QString &supplier)
+{
+    Consiste::CheckResultServ(m_connection.call(method("ExclRegiao"),
+                                                {{QStringLiteral("CDFILIAL"), branch},
+                                                 {QStringLiteral("NRCOLEPRECO"), number},
+                                                 {QStringLiteral("CDREGIAO"), region},
+                                                 {QStringLiteral("CDFORNECED"), scopeValue(false, supplier)}}),
+                              true, 0);
+}
+
+void GridCotaPrecClient::exclProd(const ExclProdArgs &a)
+{
+    Consiste::CheckResultServ(m_connection.call(method("ExclProd"),
+                                                {{QStringLiteral("CDFILIAL"), a.branch},
+                                                 {QStringLiteral("NRCOLEPRECO"), a.number},
+                                                 {QStringLiteral("CDPRODUTO"), a.product},
+                                                 {QStringLiteral("TodasRegioes"), allMark(a.allRegions)},
+                                                 {QStringLiteral("CDREGIAO"), scopeValue(a.allRegions, a.region)},
+                                                 {QStringLiteral("TodosForn"), allMark(a.allSuppliers)},
+                                                 {QStringLiteral("CDFORNECED"), scopeValue(a.allSuppliers, a.supplier)},
+                                                 {QStringLiteral("TodasMarcas"), allMark(a.allBrands)},
+                                                 {QStringLiteral("CDMARCA"), scopeValue(a.allBrands, a.brand)}}),
+                              true, 0);
 }

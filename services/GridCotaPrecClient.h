@@ -230,6 +230,65 @@ struct QuotationItemKey
     QString brand;
 };
 
+// --- quotation maintenance ----------------------------------------------------------------
+
+// Vd_ProdForn: whether a supplier is registered and qualified for none of the products.
+struct VdProdFornArgs
+{
+    QString branch;
+    QString supplier;      // CDFORNECED
+    QDate collectionDate;
+    DataPacket products;   // one row per product, field CDPRODUTO
+};
+
+// IncFornecedor: adds a supplier's items to a quotation.
+struct IncFornecedorArgs
+{
+    QString branch;
+    QString number;
+    QString supplier;      // CDFORNECED of the supplier added
+    QString operatorCode;  // logged operator
+    bool allServedRegions = true; // false: only the price-source region
+    QString sourceSupplier; // supplier whose prices are copied, empty for none
+    QString sourceRegion;   // region whose prices are copied, empty for none
+};
+
+// ExclForn: removes a supplier from one region or every region of a quotation.
+struct ExclFornArgs
+{
+    QString branch;
+    QString number;
+    QString supplier;
+    QString region;        // ignored when allRegions
+    bool allRegions = false;
+};
+
+// IncRegiao: adds a region to a quotation for the given suppliers.
+struct IncRegiaoArgs
+{
+    DataPacket suppliers;  // one row per supplier, field CDFORNECED
+    QString region;
+    QString centralBranch; // purchasing centre's branch
+    QString number;
+    QString sourceRegion;  // region whose prices are copied, empty for none
+    QString operatorCode;  // logged operator
+    QDate collectionDate;
+};
+
+// ExclProd: removes a product's items; each scope is one code or all.
+struct ExclProdArgs
+{
+    QString branch;
+    QString number;
+    QString product;       // CDPRODUTO
+    bool allRegions = false;
+    QString region;        // ignored when allRegions
+    bool allSuppliers = false;
+    QString supplier;      // ignored when allSuppliers
+    bool allBrands = false;
+    QString brand;         // ignored when allBrands
+};
+
 // The typed client of the server object "Sup05200.rdmGridCotaPrec": one function per
 // method of the protocol contract, arguments by name, on a connection it is given (it does
 // not own it).  Failures raise what NetConnection raises; a packet reply goes through
@@ -338,6 +397,28 @@ public:
     // stored one differs (another buyer changed it), nothing is written and the refusal
     // ends the operation with its text.
     void setObsItmCol(const QuotationItemKey &key, const QString &text, const QString &oldText);
+
+    // --- quotation maintenance ------------------------------------------------------------
+    // "S" when the supplier is registered and qualified for none of the products, else "N";
+    // read without raising (empty when the answer is not understood).
+    QString vdProdForn(const VdProdFornArgs &args);
+    // Adds a supplier: the three-position status (regions, product qualification, product
+    // registration; "1" nothing added for that reason, "2" some products left out).  A
+    // refusal ends the operation with its text.
+    QString incFornecedor(const IncFornecedorArgs &args);
+    // Removes a supplier; a refusal ends the operation with its text.
+    void exclForn(const ExclFornArgs &args);
+    // Each supplier of the quotation once (layout "DistForns").
+    DataPacket getCotForns(const QString &branch, const QString &number);
+    // "S" when none of the suppliers serves the region, "" when accepted, any other text an
+    // error to show.  Read without the result check.
+    QString vdRefoReg(const QString &region, const DataPacket &suppliers);
+    // Adds a region: the status as incFornecedor.  A refusal ends the operation.
+    QString incRegiao(const IncRegiaoArgs &args);
+    // Removes a region for one supplier (blank: all); a refusal ends the operation.
+    void exclRegiao(const QString &branch, const QString &number, const QString &region, const QString &supplier);
+    // Removes a product's items in the scopes; a refusal ends the operation.
+    void exclProd(const ExclProdArgs &args);
 
 private:
     NetConnection &m_connection;

@@ -124,6 +124,7 @@ void TfrmGridCotaPrec::createDataSets()
     dtsFornCotados = source("dtsFornCotados", cdsFornCotados);
     cdsParaSupri = m_context->parameters();
     dtsParaSupri = source("dtsParaSupri", cdsParaSupri);
+    cdsFornCotadosAux = dataSet("cdsFornCotadosAux");
     cdsGridRegiao = dataSet("cdsGridRegiao");
     dtsGridRegiao = source("dtsGridRegiao", cdsGridRegiao);
     cdsGridFornecedor = dataSet("cdsGridFornecedor");
@@ -541,8 +542,7 @@ void TfrmGridCotaPrec::createCommands()
             }));
 
     // The include and delete pop-ups of the products page.  The supplier, region and
-    // product-exclusion items open the maintenance dialogs of those tasks; until those
-    // dialogs are part of the package the items are shown and do nothing.
+    // product-exclusion items open the maintenance dialogs of those tasks.
     auto item = [](QMenu *menu, const char *name, const QString &caption) {
         QAction *action = menu->addAction(caption);
         action->setObjectName(QLatin1String(name));
@@ -556,11 +556,16 @@ void TfrmGridCotaPrec::createCommands()
     mnuInsRegiao = item(pmnIncluir, "mnuInsRegiao", msg(QStringLiteral("Mnu_Regiao")));
     connect(mnuInsProd, &QAction::triggered, this, Consiste::guarded([this] { mnuInsProdClick(); }));
     connect(mnuInsMarca, &QAction::triggered, this, Consiste::guarded([this] { mnuInsMarcaClick(); }));
+    connect(mnuInsForn, &QAction::triggered, this, Consiste::guarded([this] { mnuInsFornClick(); }));
+    connect(mnuInsRegiao, &QAction::triggered, this, Consiste::guarded([this] { mnuInsRegiaoClick(); }));
     pmnExcluir = new QMenu(this);
     pmnExcluir->setObjectName(QStringLiteral("pmnExcluir"));
     mnuDelProd = item(pmnExcluir, "mnuDelProd", msg(QStringLiteral("Mnu_Produto")));
     mnuDelForn = item(pmnExcluir, "mnuDelForn", msg(QStringLiteral("Mnu_Fornecedor")));
     mnuDelRegiao = item(pmnExcluir, "mnuDelRegiao", msg(QStringLiteral("Mnu_Regiao")));
+    connect(mnuDelProd, &QAction::triggered, this, Consiste::guarded([this] { mnuDelProdClick(); }));
+    connect(mnuDelForn, &QAction::triggered, this, Consiste::guarded([this] { mnuDelFornClick(); }));
+    connect(mnuDelRegiao, &QAction::triggered, this, Consiste::guarded([this] { mnuDelRegiaoClick(); }));
 
     // Confirm on the products page picks one of these; the menu itself never shows.
     pmnConfirmar = new QMenu(this);

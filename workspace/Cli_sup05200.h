@@ -2,6 +2,7 @@
 
 #include "GridCotaPrecClient.h"
 #include "PacketCache.h"
+#include "ProductsPage.h"
 #include "TfrmPadraoGrid.h"
 
 #include <QColor>
@@ -65,7 +66,10 @@ class TfrmGridCotaPrec;
 //   Cli_sup05200_Confirmacao.cpp  confirming the item prices, the zero-price check and the
 //                                 exclusion of zero-priced items
 //   Cli_sup05200_Messages.cpp     the message hook and the key rules
-class TfrmGridCotaPrec : public TfrmPadraoGrid
+//   Cli_sup05200_Manutencao.cpp   the include and delete pop-ups of the products page:
+//                                 the dialogs that add and remove suppliers and regions
+//                                 and exclude products, and the page as they see it
+class TfrmGridCotaPrec : public TfrmPadraoGrid, public ProductsPage
 {
     Q_OBJECT
 
@@ -84,6 +88,8 @@ public:
     // --- datasets ------------------------------------------------------------------------
     ClientDataSet *cdsColetapr = nullptr;      // the quotation list (dtsPadrao)
     ClientDataSet *cdsFornCotados = nullptr;   // suppliers quoted in the current quotation
+    // Copy of cdsFornCotados taken when the supplier insertion opens: its price sources.
+    ClientDataSet *cdsFornCotadosAux = nullptr;
     ClientDataSet *cdsParaSupri = nullptr;     // procurement parameters (one row)
     ClientDataSet *cdsGridRegiao = nullptr;    // products page: regions
     ClientDataSet *cdsGridFornecedor = nullptr; // products page: suppliers of the region
@@ -292,10 +298,10 @@ public:
     // --- the products page (Cli_sup05200_Produtos.cpp) -----------------------------------
     // Loads the quotation's regions, which cascades: the first region's suppliers, the
     // first supplier's rows, then the remembered supplier and row are reselected.
-    void GetGridRegiao(const QString &number);
+    void GetGridRegiao(const QString &number) override;
     // Loads the suppliers of a region (from the cache after the first time) and
     // reselects the remembered supplier.
-    void GetGridFornecedor(const QString &number, const QString &region);
+    void GetGridFornecedor(const QString &number, const QString &region) override;
     // Loads a supplier's product/brand rows (from the cache after the first time) and
     // reselects the remembered row: the pair, else the product.
     void GetGridProdMarc(const QString &number, const QString &region, const QString &supplier);
@@ -322,6 +328,25 @@ public:
     void filterMarkedColumnKey(DBGrid *grid, QChar &key);
     // The pictures of the products page's grids (imgCotacao, imgPrecAlt, imgItmLisPrec).
     static QStringList productPagePictureNames();
+
+    // --- the maintenance pop-ups (Cli_sup05200_Manutencao.cpp) ---------------------------------
+    // The products page as the maintenance dialogs see it.
+    ClientDataSet *gridRegiao() const override { return cdsGridRegiao; }
+    ClientDataSet *gridFornecedor() const override { return cdsGridFornecedor; }
+    ClientDataSet *gridProdMarc() const override { return cdsGridProdMarc; }
+    ClientDataSet *fornCotadosAux() const override { return cdsFornCotadosAux; }
+    void resetGridCaches() override;
+    void resetProdMarcCache() override;
+    bool confirmPriceListRemoval() override;
+    // The pop-up items: each acts only on the products page, the supplier and region
+    // items only without pending item changes, the product item only while browsing.
+    void mnuInsFornClick();
+    void mnuInsRegiaoClick();
+    void mnuDelProdClick();
+    void mnuDelFornClick();
+    void mnuDelRegiaoClick();
+    // Adds to cdsFornCotados the quotation's suppliers it lacks (GetDistForns).
+    void mergeQuotedSuppliers();
 
     // --- editing the product/brand rows (Cli_sup05200_Itens.cpp) --------------------------
     void cdsGridProdMarcBeforeEdit();

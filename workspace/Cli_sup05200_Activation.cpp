@@ -5,6 +5,7 @@
 #include "Cli_sup05200.h"
 
 #include "Cli_sup05201.h"
+#include "Cli_sup05206.h"
 #include "ClientDataSet.h"
 #include "Consiste.h"
 #include "Corvane.h"
@@ -163,6 +164,7 @@ void TfrmGridCotaPrec::releaseReusedDialogs()
 {
     // The dialogs kept between openings start afresh with the next workspace.
     releaseFiltroGridCotacao();
+    releaseGridExclProd();
 }
 
 void TfrmGridCotaPrec::bringForward()

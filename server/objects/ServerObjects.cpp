@@ -17,4 +17,5 @@ void registerServerObjects(MethodTable &table)
     registerConsultMethods(table);
     registerQuotationToolMethods(table);
     registerPriceAdjustMethods(table);
+    registerQuotationMaintenanceMethods(table);
 }

@@ -16,3 +16,4 @@ void registerValidityMethods(MethodTable &table);        // validity change
 void registerConsultMethods(MethodTable &table);         // consultation sheet
 void registerQuotationToolMethods(MethodTable &table);   // quantities to buy, payment terms, module reads, observations
 void registerPriceAdjustMethods(MethodTable &table);     // readjustment, best prices
+void registerQuotationMaintenanceMethods(MethodTable &table); // suppliers, regions, products added or removed

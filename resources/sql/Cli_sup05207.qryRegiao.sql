@@ -1,0 +1,5 @@
+# A region by code, or every region when :P_TREGIAO is 'T'.
+[default]
+SELECT REGIAO.CDREGIAO, REGIAO.NMREGIAO
+  FROM REGIAO
+ WHERE (REGIAO.CDREGIAO = :P_CDREGIAO OR :P_TREGIAO = 'T')

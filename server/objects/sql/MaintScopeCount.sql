@@ -1,0 +1,11 @@
+-- The items of the scope of a removal (region, supplier, product, brand; T for all) and all
+-- the items of the quotation.
+SELECT COUNT(*),
+       (SELECT COUNT(*) FROM ITCOLETAPR A WHERE A.CDFILIAL = :P_CDFILIAL AND A.NRCOLEPRECO = :P_NRCOLEPRECO)
+  FROM ITCOLETAPR
+ WHERE CDFILIAL = :P_CDFILIAL
+   AND NRCOLEPRECO = :P_NRCOLEPRECO
+   AND (:P_TREGIAO = 'T' OR CDREGIAO = :P_CDREGIAO)
+   AND (:P_TFORN = 'T' OR CDFORNECED = :P_CDFORNECED)
+   AND (:P_TPRODUTO = 'T' OR CDPRODUTO = :P_CDPRODUTO)
+   AND (:P_TMARCA = 'T' OR CDMARCA = :P_CDMARCA)

@@ -1,0 +1,8 @@
+-- The items of the scope of a removal leave every price list that holds them.
+DELETE FROM ITLISTPREC
+ WHERE CDFILIAL = :P_CDFILIAL
+   AND NRCOLEPRECO = :P_NRCOLEPRECO
+   AND (:P_TREGIAO = 'T' OR CDREGIAO = :P_CDREGIAO)
+   AND (:P_TFORN = 'T' OR CDFORNECED = :P_CDFORNECED)
+   AND (:P_TPRODUTO = 'T' OR CDPRODUTO = :P_CDPRODUTO)
+   AND (:P_TMARCA = 'T' OR CDMARCA = :P_CDMARCA)
