@@ -120,6 +120,13 @@ QList<MethodContract> gridCotaPrecMethods()
          QStringLiteral("DistForns"),
          QStringLiteral("each supplier of the quotation once.")},
         {kGridCotaPrec,
+         QStringLiteral("GetItensForn"),
+         {text("CDFILIAL", "branch of the quotation"), text("NRCOLEPRECO", "quotation number"),
+          text("CDFORNECED", "supplier")},
+         QStringLiteral("ItensForn"),
+         QStringLiteral("the supplier's items in every region of the quotation, by region, product tree code and "
+                        "brand, with their last change and the quotation's origin; empty for an unknown key.")},
+        {kGridCotaPrec,
          QStringLiteral("ValidaDados"),
          {{QStringLiteral("Itens"), ArgType::Packet,
            QStringLiteral("the items to check: VRPRECUNIITM, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA")},

@@ -61,6 +61,12 @@ QHash<QString, QList<FieldDef>> packetLayouts()
         {QStringLiteral("DistForns"),
          {s("CDFORNECED", 21), s("NRINSJURFORN", 20), s("NMRAZSOCFORN", 40), s("NMFANTFORN", 40),
           s("IDTPIJURFORN", 1)}},
+        // One supplier's items in every region of a quotation (supplier price sheets).
+        {QStringLiteral("ItensForn"),
+         {s("CDFILIAL", 4), s("NRCOLEPRECO", 10), s("CDREGIAO", 3), s("NMREGIAO", 30), s("CDFORNECED", 21),
+          s("CDPRODUTO", 10), s("CDARVPROD", 20), s("NMPRODUTO", 50), s("SGUNIDADE", 10), s("CDMARCA", 5),
+          s("NMMARCA", 20), f("QTACMPITMCOL"), f("VRPRECUNIITM"), s("DSJUSTOPER", 100), s("DSALTERITMCOT", 500),
+          s("IDITMCOTPREC", 1), dt("DTHRALTE"), s("IDTIPCOLREG", 1)}},
         // The inconsistencies of validated items (cdsErrosCota); IDERRO holds eight flags.
         {QStringLiteral("ErrosCota"),
          {s("CDREGIAO", 3), s("CDFORNECED", 21), s("CDPRODUTO", 10), s("CDMARCA", 5), s("IDERRO", 8)}},

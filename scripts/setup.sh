@@ -10,6 +10,7 @@ PACKAGES=(
   libqt6opengl6-dev libgl-dev
   libsqlite3-dev libsodium-dev
   libbenchmark-dev
+  libxlsxwriter-dev libquazip1-qt6-dev
   postgresql postgresql-contrib
   poppler-utils
   xauth

@@ -270,6 +270,13 @@ DataPacket GridCotaPrecClient::getDistForns(const QString &branch, const QString
                                       {{QStringLiteral("CDFILIAL"), branch}, {QStringLiteral("NRCOLEPRECO"), number}}));
 }
 
+DataPacket GridCotaPrecClient::getItensForn(const QString &branch, const QString &number, const QString &supplier)
+{
+    return packetOf(m_connection.call(method("GetItensForn"), {{QStringLiteral("CDFILIAL"), branch},
+                                                               {QStringLiteral("NRCOLEPRECO"), number},
+                                                               {QStringLiteral("CDFORNECED"), supplier}}));
+}
+
 DataPacket GridCotaPrecClient::validaDados(const DataPacket &items, const QString &branch, const QString &centralBranch,
                                            const QDate &collectionDate)
 {

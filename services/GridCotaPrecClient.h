@@ -336,6 +336,8 @@ public:
                                const QString &supplier);
     // Each supplier of the quotation once (layout "DistForns").
     DataPacket getDistForns(const QString &branch, const QString &number);
+    // The supplier's items in every region of the quotation (layout "ItensForn").
+    DataPacket getItensForn(const QString &branch, const QString &number, const QString &supplier);
     // The inconsistencies of the items (layout "ErrosCota"); empty when all are valid.
     // items holds VRPRECUNIITM, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA per row.
     DataPacket validaDados(const DataPacket &items, const QString &branch, const QString &centralBranch,

@@ -192,3 +192,20 @@ std::optional<QString> QtUserInterface::askSaveFileName(const QString &title, co
         return std::nullopt;
     return name;
 }
+
+std::optional<QString> QtUserInterface::askFolder(const QString &title, const QString &start)
+{
+    const QString folder = QFileDialog::getExistingDirectory(dialogParent(), title, start);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
+std::optional<QStringList> QtUserInterface::askOpenFileNames(const QString &title, const QString &start,
+                                                             const QString &filter)
+{
+    const QStringList names = QFileDialog::getOpenFileNames(dialogParent(), title, start, filter);
+    if (names.isEmpty())
+        return std::nullopt;
+    return names;
+}

@@ -29,6 +29,9 @@ public:
     bool printDocument(const QString &title, const DocumentPainter &paint) override;
     std::optional<QString> askSaveFileName(const QString &title, const QString &suggested,
                                            const QString &filter) override;
+    std::optional<QString> askFolder(const QString &title, const QString &start) override;
+    std::optional<QStringList> askOpenFileNames(const QString &title, const QString &start,
+                                                const QString &filter) override;
 
     ProgressOverlay *progressOverlay() const { return m_overlay; }
 

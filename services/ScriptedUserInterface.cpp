@@ -28,6 +28,8 @@ void ScriptedUserInterface::clear()
     m_passwords.clear();
     m_prints.clear();
     m_saveFileNames.clear();
+    m_folders.clear();
+    m_openFileNames.clear();
     m_lastDocument = nullptr;
     m_unanswered = 0;
     m_progressActive = false;
@@ -124,6 +126,25 @@ std::optional<QString> ScriptedUserInterface::askSaveFileName(const QString &tit
     m_asked.append({Kind::SaveFile, title, suggested, {}, -1});
     if (!m_saveFileNames.isEmpty())
         return m_saveFileNames.dequeue();
+    ++m_unanswered;
+    return std::nullopt;
+}
+
+std::optional<QString> ScriptedUserInterface::askFolder(const QString &title, const QString &start)
+{
+    m_asked.append({Kind::Folder, title, start, {}, -1});
+    if (!m_folders.isEmpty())
+        return m_folders.dequeue();
+    ++m_unanswered;
+    return std::nullopt;
+}
+
+std::optional<QStringList> ScriptedUserInterface::askOpenFileNames(const QString &title, const QString &start,
+                                                                   const QString &)
+{
+    m_asked.append({Kind::OpenFiles, title, start, {}, -1});
+    if (!m_openFileNames.isEmpty())
+        return m_openFileNames.dequeue();
     ++m_unanswered;
     return std::nullopt;
 }

@@ -16,7 +16,7 @@ class ScriptedUserInterface : public UserInterface
 {
 public:
     enum class Kind { Error, Message, Alert, Search, ListSearch, Password, ProgressStart, ProgressStop, Preview, Print,
-                      SaveFile };
+                      SaveFile, Folder, OpenFiles };
 
     struct Asked
     {
@@ -38,6 +38,9 @@ public:
     // Printing is cancelled unless answered true; a save question unless a name is given.
     void answerPrint(bool print) { m_prints.enqueue(print); }
     void answerSaveFileName(std::optional<QString> fileName) { m_saveFileNames.enqueue(fileName); }
+    // A folder or files to open; cancelled unless given.
+    void answerFolder(std::optional<QString> folder) { m_folders.enqueue(folder); }
+    void answerOpenFileNames(std::optional<QStringList> names) { m_openFileNames.enqueue(names); }
 
     // The last document shown in a preview or printed, to be painted by the test.
     const DocumentPainter &lastDocument() const { return m_lastDocument; }
@@ -64,6 +67,9 @@ public:
     bool printDocument(const QString &title, const DocumentPainter &paint) override;
     std::optional<QString> askSaveFileName(const QString &title, const QString &suggested,
                                            const QString &filter) override;
+    std::optional<QString> askFolder(const QString &title, const QString &start) override;
+    std::optional<QStringList> askOpenFileNames(const QString &title, const QString &start,
+                                                const QString &filter) override;
 
 private:
     QList<Asked> m_asked;
@@ -74,6 +80,8 @@ private:
     QQueue<std::optional<QString>> m_passwords;
     QQueue<bool> m_prints;
     QQueue<std::optional<QString>> m_saveFileNames;
+    QQueue<std::optional<QString>> m_folders;
+    QQueue<std::optional<QStringList>> m_openFileNames;
     DocumentPainter m_lastDocument;
     int m_unanswered = 0;
     bool m_progressActive = false;

@@ -17,6 +17,16 @@ std::optional<QString> UserInterface::askSaveFileName(const QString &, const QSt
     return std::nullopt;
 }
 
+std::optional<QString> UserInterface::askFolder(const QString &, const QString &)
+{
+    return std::nullopt;
+}
+
+std::optional<QStringList> UserInterface::askOpenFileNames(const QString &, const QString &, const QString &)
+{
+    return std::nullopt;
+}
+
 bool UserInterface::question(const QString &text, MsgDlg::Type type)
 {
     return showMessage(text, type, MsgDlg::mbYes | MsgDlg::mbNo) == MsgDlg::mrYes;

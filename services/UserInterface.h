@@ -81,6 +81,12 @@ public:
     // cancelled.
     virtual std::optional<QString> askSaveFileName(const QString &title, const QString &suggested,
                                                    const QString &filter);
+    // Asks for a folder (starting at start); nothing when cancelled.
+    virtual std::optional<QString> askFolder(const QString &title, const QString &start);
+    // Asks for one or more existing files to open (filter as for askSaveFileName); nothing
+    // when cancelled.
+    virtual std::optional<QStringList> askOpenFileNames(const QString &title, const QString &start,
+                                                        const QString &filter);
 
     // A Yes / No confirmation; true for Yes.
     bool question(const QString &text, MsgDlg::Type type = MsgDlg::mtConfirmation);

@@ -495,6 +495,12 @@ void TfrmGridCotaPrec::createCommands()
         {"AlteraValidade", "mnuAltValidade", msg(QStringLiteral("Cap_AlteraValidade")),
          msg(QStringLiteral("Hint_AlteraValidade")), {}, &sbtAlteraValidade, &mnuAltValidade,
          [this] { sbtAlteraValidadeClick(); }},
+        {"ExportaPlanilha", nullptr, msg(QStringLiteral("Cap_ExportaPlanilha")),
+         msg(QStringLiteral("Hint_ExportaPlanilha")), {}, &sbtExportaPlanilha, &mnuExportaPlanilha,
+         [this] { sbtExportaPlanilhaClick(); }},
+        {"ImportaPlanilha", nullptr, msg(QStringLiteral("Cap_ImportaPlanilha")),
+         msg(QStringLiteral("Hint_ImportaPlanilha")), {}, &sbtImportaPlanilha, &mnuImportaPlanilha,
+         [this] { sbtImportaPlanilhaClick(); }},
     };
     addToToolbar(nullptr);
     for (const Command &c : commands) {

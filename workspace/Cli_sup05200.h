@@ -214,6 +214,9 @@ public:
             *mnuReajustPr = nullptr, *mnuQtComprar = nullptr,
             *mnuAtualizaFormPgto = nullptr, *mnuCopiaJust = nullptr,
             *mnuAltValidade = nullptr;
+    // Supplier price sheets: export of the sheets, import of the filled ones.
+    QToolButton *sbtExportaPlanilha = nullptr, *sbtImportaPlanilha = nullptr;
+    QAction *mnuExportaPlanilha = nullptr, *mnuImportaPlanilha = nullptr;
     QMenu *mnuFerramentas = nullptr;     // the quotation tools
     QMenu *mnuPaginas = nullptr;         // page switching
     QAction *mnuCotacao = nullptr;       // shows tshCotacao
@@ -472,6 +475,8 @@ public:
     // module "SUP01803" are opened with for the current item.
     QVariantList simulacaoParams() const;
     QVariantList planilhaParams() const;
+    void sbtExportaPlanilhaClick();
+    void sbtImportaPlanilhaClick();
 
     void cdsColetaprAfterScroll();
     void cdsColetaprBeforePost();

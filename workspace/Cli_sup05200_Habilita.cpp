@@ -95,6 +95,11 @@ void TfrmGridCotaPrec::Habilita()
     mnuAtualizaFormPgto->setEnabled(productTool);
     mnuQtComprar->setEnabled(productTool && !c);
     mnuReajustPr->setEnabled(productTool && !c);
+    // Supplier price sheets: a quotation with items on the products page, nothing pending;
+    // reading sheets back stores prices, so only where prices may be keyed.
+    const bool sheets = prod && listNotEmpty && !c && !e && hasRows(cdsGridRegiao);
+    mnuExportaPlanilha->setEnabled(sheets);
+    mnuImportaPlanilha->setEnabled(sheets && !q && inProgressWhenUsed);
     const bool justification = hasRows(cdsGridProdMarc)
                                && !cdsGridProdMarc->fieldByName(QStringLiteral("DSJUSTOPER"))->asString().trimmed().isEmpty();
     mnuCopiaJust->setEnabled(justification);

@@ -18,4 +18,5 @@ void registerServerObjects(MethodTable &table)
     registerQuotationToolMethods(table);
     registerPriceAdjustMethods(table);
     registerQuotationMaintenanceMethods(table);
+    registerPriceSheetMethods(table);
 }

@@ -17,3 +17,4 @@ void registerConsultMethods(MethodTable &table);         // consultation sheet
 void registerQuotationToolMethods(MethodTable &table);   // quantities to buy, payment terms, module reads, observations
 void registerPriceAdjustMethods(MethodTable &table);     // readjustment, best prices
 void registerQuotationMaintenanceMethods(MethodTable &table); // suppliers, regions, products added or removed
+void registerPriceSheetMethods(MethodTable &table);      // a supplier's items for its price sheet

@@ -103,6 +103,8 @@ private slots:
     void eachSupplierOnce();
     void unknownKeysGiveEmptyPackets_data() { EngineDatabase::addEngineRows(); }
     void unknownKeysGiveEmptyPackets();
+    void supplierItemsOfEveryRegionWithLastChange_data() { EngineDatabase::addEngineRows(); }
+    void supplierItemsOfEveryRegionWithLastChange();
 
     void validationFlagsEachCheckAlone_data() { EngineDatabase::addEngineRows(); }
     void validationFlagsEachCheckAlone();
@@ -384,6 +386,54 @@ void tst_QuotationGrids::eachSupplierOnce()
                                       QStringLiteral("J")}.join(QLatin1Char('|')),
                           QStringList{c.supplier(1), c.supplier(1).right(14), longName.left(40), QStringLiteral("ZETA"),
                                       QStringLiteral("J")}.join(QLatin1Char('|'))}));
+}
+
+// GetItensForn: the supplier's items of every region, for its price sheet, with the moment
+// of each item's last change (what tells a filled sheet that an item changed since).
+void tst_QuotationGrids::supplierItemsOfEveryRegionWithLastChange()
+{
+    ENGINE();
+    const Keys c(QStringLiteral("47"));
+    region(c.r1, QStringLiteral("Norte"));
+    region(c.r2, QStringLiteral("Sul"));
+    supplier(c.supplier(1), QStringLiteral("Alfa Ltda"), QStringLiteral("ALFA"));
+    supplier(c.supplier(2), QStringLiteral("Beta Ltda"), QStringLiteral("BETA"));
+    product(c.product(1), QStringLiteral("47.02"), QStringLiteral("Arroz"));
+    product(c.product(2), QStringLiteral("47.01"), QStringLiteral("Feijão"));
+    brand(c.brand(1), QStringLiteral("Boa"));
+    quotation(c, {c.r1, c.r2});
+    exec(QStringLiteral("UPDATE COLETAPR SET IDTIPCOLREG = 'G' WHERE CDFILIAL = '0001' AND NRCOLEPRECO = :V0"), {c.number});
+    for (const QString &r : {c.r1, c.r2}) {
+        takesPart(c, r, c.supplier(1));
+        takesPart(c, r, c.supplier(2));
+    }
+    item(c, c.r2, c.supplier(1), c.product(1), c.brand(1), 2.5);
+    item(c, c.r1, c.supplier(1), c.product(1), c.brand(1), 0);
+    item(c, c.r2, c.supplier(1), c.product(2), c.brand(1), 7.125);
+    item(c, c.r1, c.supplier(2), c.product(1), c.brand(1), 3);
+    const QDateTime changed(QDate(2026, 12, 15), QTime(14, 5, 9), Qt::UTC);
+    exec(QStringLiteral("UPDATE ITCOLETAPR SET DTHRALTE = :V0 WHERE NRCOLEPRECO = :V1 AND CDREGIAO = :V2 AND CDPRODUTO = :V3"),
+         {changed, c.number, c.r2, c.product(2)});
+
+    const QVariant items = call(QStringLiteral("GetItensForn"), {kCentral, c.number, c.supplier(1)});
+    QCOMPARE(items.value<DataPacket>().fields(), Protocol::packetLayout(QStringLiteral("ItensForn")));
+    const auto row = [&](const QString &region, const QString &name, const QString &product, const QString &tree,
+                         const QString &productName, const char *price, const QString &stamp) {
+        return QStringList{region, name, c.supplier(1), product, tree, productName, c.brand(1), QLatin1String(price), stamp,
+                           QStringLiteral("G")}
+            .join(QLatin1Char('|'));
+    };
+    QCOMPARE(table(items, {"CDREGIAO", "NMREGIAO", "CDFORNECED", "CDPRODUTO", "CDARVPROD", "NMPRODUTO", "CDMARCA",
+                           "VRPRECUNIITM", "DTHRALTE", "IDTIPCOLREG"}),
+             QStringList({row(c.r1, QStringLiteral("Norte"), c.product(1), QStringLiteral("47.02"), QStringLiteral("Arroz"), "0",
+                              QStringLiteral("-")),
+                          row(c.r2, QStringLiteral("Sul"), c.product(2), QStringLiteral("47.01"), QStringLiteral("Feijão"),
+                              "7.125", changed.toString(Qt::ISODateWithMs)),
+                          row(c.r2, QStringLiteral("Sul"), c.product(1), QStringLiteral("47.02"), QStringLiteral("Arroz"), "2.5",
+                              QStringLiteral("-"))}));
+    // The moment comes back exactly as stored: a filled sheet compares it to the second.
+    QCOMPARE(items.value<DataPacket>().value(1, QStringLiteral("DTHRALTE")).toDateTime(), changed);
+    QVERIFY(call(QStringLiteral("GetItensForn"), {kCentral, c.number, c.supplier(3)}).value<DataPacket>().isEmpty());
 }
 
 void tst_QuotationGrids::unknownKeysGiveEmptyPackets()

@@ -171,6 +171,10 @@ void tst_Messages::everyKeyReadIsInItsTable_data()
                                    << QStringLiteral("Cli_sup05201") << QStringLiteral("DtIniFin_Inv");
     QTest::newRow("inclusion error list") << QStringList{QStringLiteral("dialogs/Cli_sup05216.cpp")}
                                           << QStringLiteral("Cli_sup05216") << QStringLiteral("Cap_Detalhes");
+    QTest::newRow("supplier price sheets")
+        << QStringList{QStringLiteral("dialogs/Cli_sup05230.cpp"), QStringLiteral("dialogs/Cli_sup05231.cpp"),
+                       QStringLiteral("services/pricesheet/*.cpp")}
+        << QStringLiteral("planilhaforn") << QStringLiteral("Tit_Exporta");
     QTest::newRow("component library") << QStringList{QStringLiteral("services/*.cpp")} << QString()
                                        << QStringLiteral("Net_Inacessivel");
     QTest::newRow("server dispatch")
