@@ -7,6 +7,7 @@
 #include "ClientDataSet.h"
 #include "Consiste.h"
 #include "Corvane.h"
+#include "CsvWriter.h"
 #include "DBGrid.h"
 #include "DBNavigator.h"
 #include "DataSource.h"
@@ -800,11 +801,7 @@ namespace {
 
 QString csvField(const QString &text)
 {
-    const QString trimmed = text.trimmed();
-    if (!trimmed.contains(QLatin1Char(';')) && !trimmed.contains(QLatin1Char('"')) && !trimmed.contains(QLatin1Char('\n'))
-        && !trimmed.contains(QLatin1Char('\r')))
-        return trimmed;
-    return QLatin1Char('"') + QString(trimmed).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+    return CsvWriter::field(text.trimmed());
 }
 
 } // namespace

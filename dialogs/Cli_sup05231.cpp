@@ -30,6 +30,22 @@ QString priceText(double value)
     return QLocale(QLocale::Portuguese, QLocale::Brazil).toString(value, 'f', 5);
 }
 
+// The server now holds the origin "E" (prices received by file) for the quotation: the
+// list shows it as stored, not as a change of the buyer's, so the list's next changes go
+// to the server with the origin it holds and are not taken for a conflict.
+void showStoredOrigin(ClientDataSet *list)
+{
+    Field *origin = list->fieldByName(QStringLiteral("IDTIPCOLREG"));
+    if (list->state() != DataSetState::Browse || origin->asString().trimmed().toUpper() == QLatin1String("E"))
+        return;
+    const bool logging = list->logChanges();
+    list->setLogChanges(false);
+    const auto restore = qScopeGuard([&] { list->setLogChanges(logging); });
+    list->edit();
+    origin->setValue(QStringLiteral("E"));
+    list->post();
+}
+
 } // namespace
 
 TfrmImportaPlanilha::TfrmImportaPlanilha(QuotationContext &context, QWidget *parent)
@@ -237,6 +253,7 @@ void TfrmImportaPlanilha::store(Sheet &sheet)
     args.firstDate = date("DTINIVALCOL");
     args.lastDate = date("DTFINVALCOL");
     Consiste::CheckResultServ(m_context.gridCotaPrec().setItemCole(args).result, true);
+    showStoredOrigin(list);
     sheet.stored = true;
     m_changed = true;
     m_originStored = true;

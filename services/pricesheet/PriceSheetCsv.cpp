@@ -1,5 +1,7 @@
 #include "PriceSheetCsv.h"
 
+#include "CsvWriter.h"
+
 #include "PriceSheet.h"
 #include "PriceSheetLayout.h"
 #include "PriceSheetReader.h"
@@ -17,23 +19,7 @@ constexpr QChar kSeparator = QLatin1Char(';');
 const QByteArray kBom("\xEF\xBB\xBF");
 constexpr qint64 kMaxFileSize = 64LL * 1024 * 1024;
 
-QString decimalComma(double value, int decimals)
-{
-    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), QLatin1Char(','));
-}
-
 } // namespace
-
-QString PriceSheetCsv::field(const QString &text)
-{
-    const bool quote = text.contains(kSeparator) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n'))
-                       || text.contains(QLatin1Char('\r')) || (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
-    if (!quote)
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 QByteArray PriceSheetCsv::write(const PriceSheet &sheet)
 {
@@ -46,29 +32,37 @@ QByteArray PriceSheetCsv::write(const PriceSheet &sheet)
             if (!first)
                 text += kSeparator;
             first = false;
-            text += field(f);
+            text += f;
         }
         text += QLatin1String("\r\n");
     };
-    record({texts.Msg(QStringLiteral("Planilha_Titulo"))});
-    record({texts.Msg(QStringLiteral("Rot_Filial")), sheet.branch.trimmed() + QStringLiteral(" - ") + sheet.branchName.trimmed()});
-    record({texts.Msg(QStringLiteral("Rot_Cotacao")), sheet.number.trimmed()});
-    record({texts.Msg(QStringLiteral("Rot_Validade")), sheet.validity});
-    record({texts.Msg(QStringLiteral("Rot_Comprador")), sheet.buyer.trimmed()});
-    record({texts.Msg(QStringLiteral("Rot_Fornecedor")),
+    // Every text is guarded against being taken for a formula; numbers are written bare.
+    const auto field = [](const QString &value) { return CsvWriter::field(value); };
+    const auto textRecord = [&](const QStringList &values) {
+        QStringList out;
+        for (const QString &v : values)
+            out << field(v);
+        record(out);
+    };
+    textRecord({texts.Msg(QStringLiteral("Planilha_Titulo"))});
+    textRecord({texts.Msg(QStringLiteral("Rot_Filial")), sheet.branch.trimmed() + QStringLiteral(" - ") + sheet.branchName.trimmed()});
+    textRecord({texts.Msg(QStringLiteral("Rot_Cotacao")), sheet.number.trimmed()});
+    textRecord({texts.Msg(QStringLiteral("Rot_Validade")), sheet.validity});
+    textRecord({texts.Msg(QStringLiteral("Rot_Comprador")), sheet.buyer.trimmed()});
+    textRecord({texts.Msg(QStringLiteral("Rot_Fornecedor")),
             sheet.supplier.trimmed() + QStringLiteral(" - ") + sheet.supplierName.trimmed()});
-    record({texts.Msg(QStringLiteral("Rot_Instrucao"))});
+    textRecord({texts.Msg(QStringLiteral("Rot_Instrucao"))});
     record({});
-    record({texts.Msg(QStringLiteral("Col_Regiao")), texts.Msg(QStringLiteral("Col_Produto")),
+    textRecord({texts.Msg(QStringLiteral("Col_Regiao")), texts.Msg(QStringLiteral("Col_Produto")),
             texts.Msg(QStringLiteral("Col_NmProduto")), texts.Msg(QStringLiteral("Col_Unidade")),
             texts.Msg(QStringLiteral("Col_Marca")), texts.Msg(QStringLiteral("Col_Qtde")), texts.Msg(QStringLiteral("Col_Preco")),
             texts.Msg(QStringLiteral("Col_Obs")), texts.Msg(QStringLiteral("Col_Chave"))});
     for (const PriceSheetRow &row : sheet.rows) {
-        record({row.region.trimmed() + QLatin1Char(' ') + row.regionName.trimmed(), row.treeCode.trimmed(),
-                row.productName.trimmed(), row.unit.trimmed(), row.brand.trimmed() + QLatin1Char(' ') + row.brandName.trimmed(),
-                decimalComma(row.quantity, 3),
-                row.price.kind == PriceCell::Number ? decimalComma(row.price.value, 5) : QString(), row.observation,
-                row.key});
+        record({field(row.region.trimmed() + QLatin1Char(' ') + row.regionName.trimmed()), field(row.treeCode.trimmed()),
+                field(row.productName.trimmed()), field(row.unit.trimmed()),
+                field(row.brand.trimmed() + QLatin1Char(' ') + row.brandName.trimmed()), CsvWriter::number(row.quantity, 3),
+                row.price.kind == PriceCell::Number ? CsvWriter::number(row.price.value, 5) : QString(),
+                field(row.observation), field(row.key)});
     }
     return kBom + text.toUtf8();
 }
@@ -179,7 +173,7 @@ bool PriceSheetCsv::read(const QByteArray &bytes, PriceSheet *sheet, QString *er
                 row.price.kind = PriceCell::Text;
             }
         }
-        row.observation = f.value(Observation).trimmed();
+        row.observation = CsvWriter::unguarded(f.value(Observation).trimmed());
         sheet->rows.append(row);
     }
     PriceSheetReader::splitCodeAndName(sheet);

@@ -8,8 +8,8 @@ struct PriceSheet;
 // The CSV form of a supplier price sheet, for suppliers without a spreadsheet program that
 // reads XLSX: the same header block, column titles and lines as the workbook, fields
 // separated by semicolons, numbers with a decimal comma, UTF-8 with a byte-order mark, as
-// spreadsheet programs set up for Brazil read and write it.  A field holding a semicolon,
-// a quote, a line break or leading or trailing blanks is quoted, quotes doubled.
+// spreadsheet programs set up for Brazil read and write it; texts are written by CsvWriter
+// (quoted when needed, guarded against being taken for formulas).
 class PriceSheetCsv
 {
 public:
@@ -21,8 +21,6 @@ public:
     static bool read(const QByteArray &bytes, PriceSheet *sheet, QString *error);
     static bool readFile(const QString &path, PriceSheet *sheet, QString *error);
 
-    // One field as written, quoted when it needs to be.
-    static QString field(const QString &text);
     // The records of a CSV text: fields split on semicolons, quotes resolved, line breaks
     // inside quoted fields kept.
     static QList<QStringList> records(const QString &text);

@@ -15,6 +15,7 @@
 #include "Consiste.h"
 #include "Field.h"
 #include "PriceSheet.h"
+#include "CsvWriter.h"
 #include "PriceSheetCsv.h"
 #include "PriceSheetReader.h"
 
@@ -290,6 +291,9 @@ void tst_PlanilhaForn::filledSheetStoresPricesWithTheirAudit()
                                           " AND DSVALORNOVO = 'E'"),
                            {{QStringLiteral("N"), QLatin1String(kNumber)}}),
              1);
+    // The quotation list shows the stored origin, not as a pending change of the buyer's.
+    QCOMPARE(m_context->quotations()->fieldByName(QStringLiteral("IDTIPCOLREG"))->asString(), QStringLiteral("E"));
+    QCOMPARE(m_context->quotations()->changeCount(), 0);
 
     // The same sheet read again changes nothing more.
     TfrmImportaPlanilha again(*m_context);
@@ -435,7 +439,7 @@ void tst_PlanilhaForn::csvSheetRoundTrip()
     for (const QStringList &r : records) {
         QStringList fields;
         for (const QString &v : r)
-            fields << PriceSheetCsv::field(v);
+            fields << CsvWriter::quoted(v);
         rewritten += fields.join(QLatin1Char(';')) + QStringLiteral("\r\n");
     }
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));

@@ -4,6 +4,7 @@
 // supplier's items.
 #include "PriceSheet.h"
 #include "PriceSheetCheck.h"
+#include "CsvWriter.h"
 #include "PriceSheetCsv.h"
 #include "PriceSheetReader.h"
 #include "PriceSheetWriter.h"
@@ -291,8 +292,14 @@ void tst_PriceSheet::csvQuotesDecimalCommaAndByteOrderMark()
     QVERIFY(text.contains(QStringLiteral(";12,000;")));          // quantity with a decimal comma
     QVERIFY(text.contains(QStringLiteral("000077 - Distribuidora \"\"Boa\"\"; Ltda\"")));
     QVERIFY(!text.contains(QStringLiteral("1234.5")));
-    QCOMPARE(PriceSheetCsv::field(QStringLiteral("simples")), QStringLiteral("simples"));
-    QCOMPARE(PriceSheetCsv::field(QStringLiteral("a;b")), QStringLiteral("\"a;b\""));
+    // A text a spreadsheet would run as a formula goes out behind an apostrophe.
+    sheet.rows[0].productName = QStringLiteral("=HYPERLINK(\"http://x\")");
+    sheet.rows[2].observation = QStringLiteral("@SUM(A1)");
+    const QString guarded = QString::fromUtf8(PriceSheetCsv::write(sheet).mid(3));
+    QVERIFY(guarded.contains(QStringLiteral(";\"'=HYPERLINK(\"\"http://x\"\")\";")));
+    QVERIFY(guarded.contains(QStringLiteral(";'@SUM(A1);")));
+    QCOMPARE(CsvWriter::quoted(QStringLiteral("simples")), QStringLiteral("simples"));
+    QCOMPARE(CsvWriter::quoted(QStringLiteral("a;b")), QStringLiteral("\"a;b\""));
     QCOMPARE(PriceSheetCsv::records(QStringLiteral("a;\"b;\"\"c\"\"\r\nd\";e\r\nf")),
              (QList<QStringList>{{QStringLiteral("a"), QStringLiteral("b;\"c\"\r\nd"), QStringLiteral("e")},
                                  {QStringLiteral("f")}}));
@@ -302,6 +309,7 @@ void tst_PriceSheet::csvReadsBackWhatItWrote()
 {
     PriceSheet sheet = sheetOf(items(kItems));
     sheet.rows[1].observation = QStringLiteral("linha 1\nlinha; 2");
+    sheet.rows[2].observation = QStringLiteral("-10% à vista");
     const QString file = path("sheet.csv");
     QString error;
     QVERIFY2(PriceSheetCsv::writeFile(sheet, file, &error), qPrintable(error));
@@ -317,6 +325,7 @@ void tst_PriceSheet::csvReadsBackWhatItWrote()
         QCOMPARE(back.rows[i].price.value, sheet.rows[i].price.value);
     }
     QCOMPARE(back.rows[1].observation, sheet.rows[1].observation);
+    QCOMPARE(back.rows[2].observation, sheet.rows[2].observation);   // the guard is not read back
 
     // Without the byte-order mark (saved by a program that drops it) it reads the same.
     const QByteArray bytes = PriceSheetCsv::write(sheet).mid(3);

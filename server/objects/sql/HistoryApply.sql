@@ -2,8 +2,8 @@
 -- rows: numbered after P_NRSEQHIST, of its quotation, operator, moment and kind), with
 -- their change text; the price-altered mark where a price above zero was replaced, the
 -- priced mark where the new price is above zero, and the justification when one is given.
--- The history rows are reached by their numbers only (the unary plus keeps the item index
--- of HISTITCOLE out: through it every earlier history row of the quotation would be read).
+-- The history rows are reached by their numbers only (the unary plus keeps the planner on
+-- the numbers, which lead straight to the call's rows at the end of the table).
 UPDATE ITCOLETAPR
    SET VRPRECUNIITM = H.VRPRECNOVO,
        IDPRECALT = CASE WHEN H.VRPRECANT > 0 THEN 'S' ELSE ITCOLETAPR.IDPRECALT END,

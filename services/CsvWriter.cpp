@@ -2,14 +2,31 @@
 
 #include <cmath>
 
+namespace {
+
+bool startsLikeFormula(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.at(0);
+    return first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\t' || first == u'\r';
+}
+
+} // namespace
+
 QString CsvWriter::field(const QString &text)
 {
+    return quoted(startsLikeFormula(text) ? u'\'' + text : text);
+}
+
+QString CsvWriter::unguarded(const QString &text)
+{
+    return text.startsWith(u'\'') && startsLikeFormula(QStringView(text).mid(1)) ? text.mid(1) : text;
+}
+
+QString CsvWriter::quoted(const QString &text)
+{
     QString value = text;
-    if (!value.isEmpty()) {
-        const QChar first = value.at(0);
-        if (first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\t' || first == u'\r')
-            value.prepend(u'\'');
-    }
     const bool quote = value.contains(u';') || value.contains(u'"') || value.contains(u'\n') || value.contains(u'\r')
                        || (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace()));
     if (!quote)

@@ -14,6 +14,11 @@ class CsvWriter
 {
 public:
     static QString field(const QString &text);
+    // The text quoted when it needs to be, without the apostrophe guard: for values a
+    // program wrote as a spreadsheet would (a price typed as "-1,5" stays a number).
+    static QString quoted(const QString &text);
+    // A field read back from a file this writer made: the guarding apostrophe removed.
+    static QString unguarded(const QString &text);
     static QString number(double value, int decimals);
     static QString date(const QDate &date);
     // One line of fields already made (field(), number(), date()), with its line end.
