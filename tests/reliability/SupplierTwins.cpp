@@ -9,7 +9,8 @@ namespace {
 // INSERT INTO table SELECT every column, with the listed columns prefixed.
 QString twinCopy(Database &db, const QString &table, const QStringList &prefixed)
 {
-    const QSqlRecord record = db.sql().record(table);
+    // PostgreSQL keeps unquoted names in lower case.
+    const QSqlRecord record = db.sql().record(db.isPostgres() ? table.toLower() : table);
     QStringList columns, values;
     for (int i = 0; i < record.count(); ++i) {
         const QString name = record.fieldName(i).toUpper();
