@@ -751,7 +751,9 @@ void TfrmGridCotaPrecConsul::sbtHistoricoClick()
 
 void TfrmGridCotaPrecConsul::mnuHistoricoClick()
 {
-    const bool turnOn = boHistInicial || mnuHistorico->text() == QLatin1String("&Habilitar Histórico");
+    // The menu item offers to turn the history on while it reads as the message's caption.
+    const QString turnOnCaption = QString(msg(QStringLiteral("HAB_HIST"))).replace(QLatin1String("%S"), QLatin1String("&"));
+    const bool turnOn = boHistInicial || mnuHistorico->text() == turnOnCaption;
     sbtHistorico->setChecked(turnOn);
     sbtHistoricoClick();
 }
