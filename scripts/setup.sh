@@ -12,6 +12,7 @@ PACKAGES=(
   libbenchmark-dev
   libxlsxwriter-dev libquazip1-qt6-dev
   postgresql postgresql-contrib
+  clang libclang-rt-14-dev
   poppler-utils
   xauth
 )

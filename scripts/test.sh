@@ -2,6 +2,9 @@
 # Builds everything and runs the whole test suite with CTest.  A throw-away PostgreSQL
 # cluster is started for the PostgreSQL half of the server and query tests and removed
 # afterwards; its socket folder reaches the tests through SUP_TEST_PG_HOST / _PORT.
+# With the environment variable CI set (as CI services set it), a cluster that cannot
+# start fails the run instead of skipping the PostgreSQL half.  Then the fuzz targets run
+# for a bounded time (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD_DIR:-build}
@@ -33,9 +36,16 @@ if [ -n "$PGBIN" ] && [ -x "$PGBIN/initdb" ]; then
     export SUP_TEST_PG_HOST="$PGDIR" SUP_TEST_PG_PORT="$PGPORT" SUP_TEST_PG_USER=postgres
     echo "PostgreSQL test cluster on socket $PGDIR port $PGPORT"
   else
-    echo "PostgreSQL test cluster could not start; PostgreSQL tests will be skipped" >&2
     cat "$PGDIR/initdb.log" "$PGDIR/log" 2>/dev/null >&2 || true
+    if [ -n "${CI:-}" ]; then
+      echo "PostgreSQL test cluster could not start; under CI that fails the run" >&2
+      exit 1
+    fi
+    echo "PostgreSQL test cluster could not start; PostgreSQL tests will be skipped" >&2
   fi
+elif [ -n "${CI:-}" ]; then
+  echo "PostgreSQL is not installed; under CI that fails the run (scripts/setup.sh installs it)" >&2
+  exit 1
 fi
 
 # A test program that failed is run once more on its own: a real fault fails again, while a
@@ -43,3 +53,17 @@ fi
 # first failure stays in the log above.
 ctest --test-dir "$BUILD" --output-on-failure -j2 ||
   ctest --test-dir "$BUILD" --output-on-failure --rerun-failed
+
+# The fuzz targets, built with clang into their own folder, each for a bounded time
+# (SUP_FUZZ_SECONDS, 15 by default; 0 leaves them out).  Without clang they are skipped,
+# except under CI, where that fails the run.
+FUZZ_SECONDS=${SUP_FUZZ_SECONDS:-15}
+if [ "$FUZZ_SECONDS" -gt 0 ]; then
+  fuzz_rc=0
+  ./scripts/fuzz.sh "$FUZZ_SECONDS" || fuzz_rc=$?
+  if [ "$fuzz_rc" -eq 3 ] && [ -z "${CI:-}" ]; then
+    echo "fuzz targets skipped: clang with the libFuzzer runtime is not installed" >&2
+  elif [ "$fuzz_rc" -ne 0 ]; then
+    exit "$fuzz_rc"
+  fi
+fi

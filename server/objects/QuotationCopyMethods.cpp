@@ -291,7 +291,7 @@ bool hasItems(Database &db, const CopyRequest &r, const QString &source)
 // Creates the copy of one source; returns the number of items copied.
 int copyQuotation(Database &db, const CopyRequest &r, const Source &s, const QString &number, const QDateTime &now)
 {
-    const QVariant none(QMetaType(QMetaType::QString));
+    const QVariant none{QMetaType(QMetaType::QString)};
     db.execNamed(QStringLiteral("CreateHeader"),
                  {{QStringLiteral("P_CDFILIAL"), r.central},
                   {QStringLiteral("P_NRCOLEPRECO"), number},

@@ -491,7 +491,7 @@ QVariant IncluirCotacao(CallContext &ctx)
 
             const QString number = QuotationNumbering::next(ctx.db, request.central);
             const QDateTime now = QDateTime::currentDateTimeUtc();
-            const QVariant none(QMetaType(QMetaType::QString));
+            const QVariant none{QMetaType(QMetaType::QString)};
             ctx.db.execNamed(QStringLiteral("CreateHeader"),
                              {{QStringLiteral("P_CDFILIAL"), request.central},
                               {QStringLiteral("P_NRCOLEPRECO"), number},
