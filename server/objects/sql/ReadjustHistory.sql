@@ -1,7 +1,7 @@
 -- One history row per item a readjustment changes: the items of the region and supplier
 -- with a price above zero, of every product or of the tree-code range, whose price
 -- multiplied by the factor and rounded to five decimals differs from the stored one.
--- The rows written are those ReadjustApply then stores.
+-- The rows written are those HistoryApply then stores in the items.
 INSERT INTO HISTITCOLE (CDFILIAL, NRCOLEPRECO, CDREGIAO, CDFORNECED, CDPRODUTO, CDMARCA, CDOPERADOR, DTHRALTER,
                         IDTIPALTER, VRPRECANT, VRPRECNOVO, CDMARCAANT, CDMARCANOVA, DSJUSTOPER, DSALTERITMCOT,
                         DSABRANGENCIA)
