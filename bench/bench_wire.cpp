@@ -1,19 +1,32 @@
 // Round trips over the wire on loopback: one small call's latency, and calls per second
 // with 50 clients calling at once.  The server runs in this process, in its own thread,
 // on a temporary SQLite database (see tests/server/TestServer.h).
+//
+// The baseline is a bare TCP echo in the same run: a thread that sends every frame it
+// reads straight back, over blocking sockets with TCP_NODELAY.  The small call reports its
+// median as a ratio of the echo's median (ratio_to_echo): what the framing, CBOR, the
+// dispatch and the worker hop add to the loopback round trip itself.
 
+#include "FrameReader.h"
 #include "NetConnection.h"
 #include "TestServer.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QThread>
+#include <QtEndian>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -47,6 +60,97 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+double g_echoMedianUs = 0;
+
+bool readFully(int fd, char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::read(fd, data, size);
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+bool writeFully(int fd, const char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+void noDelay(int fd)
+{
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+// The frame a small call sends: the same size on the wire as BM_SmallCallRoundTrip's.
+QByteArray smallCallFrame()
+{
+    return FrameReader::encodeFrame(QVariantMap{{QStringLiteral("op"), QStringLiteral("call")},
+                                                {QStringLiteral("id"), 1},
+                                                {QStringLiteral("object"), QString::fromLatin1(TestServer::kObject)},
+                                                {QStringLiteral("method"), QStringLiteral("Echo")},
+                                                {QStringLiteral("args"), QVariantList{QStringLiteral("0001")}}});
+}
+
+// The loopback floor: one frame out, the same frame back, on plain blocking sockets.
+void BM_BareTcpEchoRoundTrip(benchmark::State &state)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(listener, reinterpret_cast<sockaddr *>(&address), length) != 0 || ::listen(listener, 1) != 0
+        || ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
+        state.SkipWithError("cannot listen");
+        ::close(listener);
+        return;
+    }
+    std::thread echo([listener] {
+        const int fd = ::accept(listener, nullptr, nullptr);
+        noDelay(fd);
+        std::vector<char> buffer;
+        for (;;) {
+            char head[4];
+            if (!readFully(fd, head, 4))
+                break;
+            const quint32 size = qFromBigEndian<quint32>(head);
+            buffer.resize(size);
+            if (!readFully(fd, buffer.data(), size) || !writeFully(fd, head, 4) || !writeFully(fd, buffer.data(), size))
+                break;
+        }
+        ::close(fd);
+    });
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ::connect(fd, reinterpret_cast<sockaddr *>(&address), length);
+    noDelay(fd);
+    const QByteArray frame = smallCallFrame();
+    QByteArray back(frame.size(), Qt::Uninitialized);
+    std::vector<double> micros;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!writeFully(fd, frame.constData(), size_t(frame.size())) || !readFully(fd, back.data(), size_t(back.size())))
+            state.SkipWithError("echo failed");
+        micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    }
+    ::close(fd);
+    echo.join();
+    ::close(listener);
+    g_echoMedianUs = median(micros);
+    state.counters["median_us"] = g_echoMedianUs;
+}
+BENCHMARK(BM_BareTcpEchoRoundTrip)->Iterations(5000)->Unit(benchmark::kMicrosecond);
+
 // One client, one small call at a time (a text echoed through a worker).
 void BM_SmallCallRoundTrip(benchmark::State &state)
 {
@@ -61,6 +165,8 @@ void BM_SmallCallRoundTrip(benchmark::State &state)
         micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     }
     state.counters["median_us"] = median(micros);
+    if (g_echoMedianUs > 0)
+        state.counters["ratio_to_echo"] = median(micros) / g_echoMedianUs;
 }
 BENCHMARK(BM_SmallCallRoundTrip)->Iterations(5000)->Unit(benchmark::kMicrosecond);
 

@@ -34,6 +34,8 @@ constexpr quint64 kTagFullDate = 1004;
 // Texts of a packet column up to this many bytes are looked up among the column's
 // earlier texts; codes are short, names and notes are not worth the hashing.
 constexpr qsizetype kInternMaxBytes = 64;
+// A packet of fewer rows reads its texts one by one: too few to repeat.
+constexpr quint64 kInternMinRows = 64;
 // Distinct texts remembered per column.
 constexpr size_t kInternMaxEntries = 4096;
 // After this many look-ups, a column where fewer than a quarter of the texts repeated
@@ -52,45 +54,6 @@ bool isAscii(const uchar *p, qsizetype n)
     for (; i < n; ++i)
         acc |= p[i];
     return (acc & 0x8080808080808080ull) == 0;
-}
-
-// Well-formed UTF-8 (RFC 3629): no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(const uchar *p, qsizetype n)
-{
-    qsizetype i = 0;
-    while (i < n) {
-        const uchar c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra;
-        char32_t cp;
-        if (c >= 0xc2 && c <= 0xdf) {
-            extra = 1;
-            cp = c & 0x1f;
-        } else if (c >= 0xe0 && c <= 0xef) {
-            extra = 2;
-            cp = c & 0x0f;
-        } else if (c >= 0xf0 && c <= 0xf4) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (n - i <= extra)
-            return false;
-        for (int k = 1; k <= extra; ++k) {
-            const uchar cc = p[i + k];
-            if ((cc & 0xc0) != 0x80)
-                return false;
-            cp = (cp << 6) | (cc & 0x3f);
-        }
-        if ((extra == 2 && (cp < 0x800 || (cp >= 0xd800 && cp <= 0xdfff))) || (extra == 3 && (cp < 0x10000 || cp > 0x10ffff)))
-            return false;
-        i += extra + 1;
-    }
-    return true;
 }
 
 // "YYYY-MM-DD" with digits where digits belong; anything else goes to QDate's own parser.
@@ -130,6 +93,7 @@ struct CborDecoder::Private
     const uchar *end = nullptr;
     QString error;
     std::vector<ColumnTexts> columns; // the texts of the packet rows being read, per column
+    bool intern = false;              // only packets of many rows share their texts
 
     bool fail(const QString &why)
     {
@@ -228,8 +192,8 @@ struct CborDecoder::Private
             *out = QString::fromLatin1(reinterpret_cast<const char *>(data), size);
             return true;
         }
-        if (!isValidUtf8(data, size))
-            return fail(QStringLiteral("invalid UTF-8 in a text string"));
+        // Ill-formed sequences become replacement characters, as the stream reader path
+        // has always read them.
         *out = QString::fromUtf8(reinterpret_cast<const char *>(data), size);
         return true;
     }
@@ -391,10 +355,17 @@ bool CborDecoder::Private::rowText(size_t column, quint64 arg, QVariant *out)
     const uchar *data = p;
     const qsizetype size = qsizetype(arg);
     p += size;
+    if (!intern || size > kInternMaxBytes) {
+        QString s;
+        if (!toText(data, size, &s))
+            return false;
+        *out = std::move(s);
+        return true;
+    }
     if (column >= columns.size())
         columns.resize(column + 1);
     ColumnTexts &c = columns[column];
-    if (c.off || size > kInternMaxBytes) {
+    if (c.off) {
         QString s;
         if (!toText(data, size, &s))
             return false;
@@ -477,6 +448,7 @@ bool CborDecoder::Private::rows(QList<QVariantList> *rows, int depth)
             return fail(QStringLiteral("truncated rows"));
         rows->reserve(rows->size() + qsizetype(arg));
     }
+    intern = indefinite || arg >= kInternMinRows;
     quint64 count = arg;
     while (more(indefinite, count)) {
         if (p >= end || (*p >> 5) != kMajorArray)
@@ -545,6 +517,7 @@ bool CborDecoder::Private::packet(QVariant *out, int depth)
         return fail(notPacket);
     }
     columns.clear();
+    intern = false;
     QString why;
     if (!CborCodec::assemblePacket(m, haveRows ? &rowList : nullptr, out, &why))
         return fail(why);
