@@ -568,7 +568,8 @@ QByteArray streamEncode(const QVariant &value)
     return bytes;
 }
 
-bool assemblePacket(const QVariantMap &m, QList<QVariantList> *streamedRows, QVariant *out, QString *error)
+bool assemblePacket(const QVariantMap &m, QList<QVariantList> *streamedRows, QVariant *out, QString *error,
+                    bool rowsNormalized)
 {
     auto fail = [error](const QString &why) {
         if (error)
@@ -639,7 +640,7 @@ bool assemblePacket(const QVariantMap &m, QList<QVariantList> *streamedRows, QVa
         }
     }
     QString why;
-    if (!p.normalize(&why))
+    if (!(rowsNormalized && streamedRows && !p.isDelta()) && !p.normalize(&why))
         return fail(QStringLiteral("data packet: ") + why);
     *out = QVariant::fromValue(std::move(p));
     return true;

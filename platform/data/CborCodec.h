@@ -35,8 +35,10 @@ bool read(QCborStreamReader &reader, QVariant *value, QString *error);
 
 // A packet from its decoded map (every key but the streamed rows) and, when the rows
 // were read straight into row lists, those rows (taken).  Checks the field definitions
-// and normalizes the values to the field types; false with a reason otherwise.
-bool assemblePacket(const QVariantMap &map, QList<QVariantList> *streamedRows, QVariant *out, QString *error);
+// and normalizes the values to the field types (unless the reader already brought every
+// streamed row to them: rowsNormalized); false with a reason otherwise.
+bool assemblePacket(const QVariantMap &map, QList<QVariantList> *streamedRows, QVariant *out, QString *error,
+                    bool rowsNormalized = false);
 
 // Date-time text as the wire writes it: wall-clock fields unchanged with the suffix "Z".
 QString dateTimeText(const QDateTime &dt);

@@ -76,6 +76,23 @@ bool quickDate(const QString &s, QDate *out)
     return true;
 }
 
+// The types of a packet's field definitions, as assemblePacket reads them; false when
+// they would not make a packet.
+bool fieldTypes(const QVariant &fields, std::vector<FieldType> *types)
+{
+    if (fields.typeId() != QMetaType::QVariantList)
+        return false;
+    for (const QVariant &f : *static_cast<const QVariantList *>(fields.constData())) {
+        const QVariantMap fm = f.toMap();
+        FieldType type;
+        if (fm.value(QStringLiteral("name")).toString().isEmpty()
+            || !fieldTypeFromName(fm.value(QStringLiteral("type")).toString(), &type))
+            return false;
+        types->push_back(type);
+    }
+    return true;
+}
+
 struct ColumnTexts
 {
     std::unordered_map<std::string_view, QString> seen;
@@ -94,6 +111,10 @@ struct CborDecoder::Private
     QString error;
     std::vector<ColumnTexts> columns; // the texts of the packet rows being read, per column
     bool intern = false;              // only packets of many rows share their texts
+    // The field types of the packet whose rows are being read, when its field definitions
+    // came first (the usual order); rows are then brought to those types as they are read.
+    std::vector<FieldType> rowTypes;
+    bool rowsFit = false;             // every row read so far has the right values
 
     bool fail(const QString &why)
     {
@@ -248,6 +269,7 @@ struct CborDecoder::Private
     bool rows(QList<QVariantList> *rows, int depth);
     bool row(QVariantList *out, int depth);
     bool rowItem(size_t column, QVariant *item, int depth);
+    bool fitRow(QVariant *items, qsizetype count) const;
     bool rowText(size_t column, quint64 arg, QVariant *out);
 };
 
@@ -407,6 +429,56 @@ bool CborDecoder::Private::rowItem(size_t column, QVariant *item, int depth)
     return value(item, depth);
 }
 
+// Brings the values of a row to its field types as DataPacket::normalize would, for the
+// values this decoder makes; false when a value (or the count) does not fit, and the
+// packet's own check then finds and names it.
+bool CborDecoder::Private::fitRow(QVariant *items, qsizetype count) const
+{
+    if (count != qsizetype(rowTypes.size()))
+        return false;
+    for (qsizetype i = 0; i < count; ++i) {
+        QVariant &v = items[i];
+        const int id = v.typeId();
+        if (id == QMetaType::UnknownType)
+            continue;
+        switch (rowTypes[size_t(i)]) {
+        case FieldType::String:
+        case FieldType::FixedString:
+        case FieldType::Memo:
+            if (id != QMetaType::QString)
+                return false;
+            break;
+        case FieldType::Integer:
+            if (id != QMetaType::LongLong)
+                return false;
+            break;
+        case FieldType::Float:
+            if (id == QMetaType::LongLong)
+                v = QVariant(double(*static_cast<const qlonglong *>(v.constData())));
+            else if (id != QMetaType::Double)
+                return false;
+            break;
+        case FieldType::Boolean:
+            if (id != QMetaType::Bool)
+                return false;
+            break;
+        case FieldType::Date:
+            if (id == QMetaType::QDateTime)
+                v = QVariant(static_cast<const QDateTime *>(v.constData())->date());
+            else if (id != QMetaType::QDate)
+                return false;
+            break;
+        case FieldType::DateTime:
+            if (id == QMetaType::QDate)
+                v = QVariant(QDateTime(*static_cast<const QDate *>(v.constData()), QTime(0, 0), Qt::UTC));
+            else if (id != QMetaType::QDateTime)
+                return false;
+            break;
+        }
+    }
+    return true;
+}
+
 bool CborDecoder::Private::row(QVariantList *out, int depth)
 {
     int major;
@@ -423,6 +495,8 @@ bool CborDecoder::Private::row(QVariantList *out, int depth)
         for (qsizetype i = 0; i < qsizetype(arg); ++i)
             if (!rowItem(size_t(i), items + i, depth + 1))
                 return false;
+        if (rowsFit)
+            rowsFit = fitRow(items, qsizetype(arg));
         return true;
     }
     quint64 count = 0;
@@ -433,6 +507,8 @@ bool CborDecoder::Private::row(QVariantList *out, int depth)
             return false;
         out->append(std::move(item));
     }
+    if (rowsFit && error.isEmpty())
+        rowsFit = fitRow(out->data(), out->size());
     return error.isEmpty();
 }
 
@@ -494,11 +570,16 @@ bool CborDecoder::Private::packet(QVariant *out, int depth)
         if (mapIndefinite && (p >= end || *p == kBreak))
             return fail(QStringLiteral("map key without a value"));
         if (key == QLatin1String("rows") && p < end && (*p >> 5) == kMajorArray) {
+            rowTypes.clear();
+            const auto fields = m.constFind(QStringLiteral("fields"));
+            rowsFit = !haveRows && fields != m.cend() && fieldTypes(*fields, &rowTypes);
             if (!rows(&rowList, depth + 2))
                 return false;
             haveRows = true;
             m.insert(key, QVariantList());
         } else {
+            if (key == QLatin1String("fields"))
+                rowsFit = false; // the rows were checked against other fields
             QVariant item;
             if (!value(&item, depth + 2))
                 return false;
@@ -518,8 +599,10 @@ bool CborDecoder::Private::packet(QVariant *out, int depth)
     }
     columns.clear();
     intern = false;
+    const bool fitted = haveRows && rowsFit;
+    rowsFit = false;
     QString why;
-    if (!CborCodec::assemblePacket(m, haveRows ? &rowList : nullptr, out, &why))
+    if (!CborCodec::assemblePacket(m, haveRows ? &rowList : nullptr, out, &why, fitted))
         return fail(why);
     return true;
 }

@@ -71,7 +71,18 @@ QList<QVariant> samples()
     v << QVariant(QVariantMap{}) << QVariant(QVariantMap{{QStringLiteral("id"), 7}, {QStringLiteral("ação"), 1.5}});
     v << QVariant::fromValue(IndexMap{{0, QStringLiteral("a")}, {3, QVariant()}, {1000, 2}});
     v << QVariant(QUrl(QStringLiteral("http://x/y"))); // anything else travels as its text
-    v << packetVariant(itemsPacket(3)) << packetVariant(itemsPacket(0));
+    v << packetVariant(itemsPacket(3)) << packetVariant(itemsPacket(0)) << packetVariant(itemsPacket(70));
+    // Values the reader brings to their field's type: an integer price, a date-time in a
+    // date field, a date in a date-time field; and a row one value short.
+    DataPacket converted;
+    converted.addField(QStringLiteral("VRPRECUNIITM"), FieldType::Float);
+    converted.addField(QStringLiteral("DTINIVALCOL"), FieldType::Date);
+    converted.addField(QStringLiteral("DTULTALT"), FieldType::DateTime);
+    converted.appendRow({qlonglong(3), QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC), QDate(2026, 1, 2)});
+    converted.appendRow({-2.5, QDate(2026, 1, 3), QDateTime(QDate(2026, 1, 3), QTime(5, 6), Qt::UTC)});
+    v << packetVariant(converted);
+    converted.appendRow({1.0, QDate(2026, 1, 4)});
+    v << packetVariant(converted);
     DataPacket delta(itemsPacket(0).fields());
     delta.setDelta(true);
     const QVariantList row = itemsPacket(1).rows().first();
