@@ -3,9 +3,11 @@
 #include "ProtocolContract.h"
 
 #include "CborCodec.h"
+#include "CborEncoder.h"
 #include "TMessages.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHash>
 #include <QMutex>
@@ -19,16 +21,15 @@ namespace {
 constexpr qint64 kMaxFrame = 64 * 1024 * 1024;
 // Waiting for the connection and the login when no call timeout is set.
 constexpr int kConnectTimeoutMs = 15000;
+// How long a call waits for its answer on the socket before waiting in the event loop.
+constexpr qint64 kQuickWaitMs = 5;
 
 QMutex g_credentialsMutex;
 NetCredentials g_defaultCredentials;
 
 QByteArray encodeFrame(const QVariant &value)
 {
-    const QByteArray item = CborCodec::encode(value);
-    QByteArray frame(4, Qt::Uninitialized);
-    qToBigEndian<quint32>(quint32(item.size()), frame.data());
-    return frame + item;
+    return CborEncoder::encodeFrame(value);
 }
 
 // Calls the busy hook with true now and with false when the call ends, however it ends.
@@ -321,10 +322,26 @@ QVariant NetConnection::send(const QString &object, const QString &method, const
         {QStringLiteral("method"), method},
         {QStringLiteral("args"), values},
     }));
-    const bool answered = waitFor(socket, d->timeoutMs, [this, socket, id] {
+    // Out now, not when the wait's event loop first looks at the socket.
+    socket->flush();
+    auto settled = [this, socket, id] {
         return d->replies.contains(id) || d->socket != socket
             || socket->state() != QAbstractSocket::ConnectedState;
-    });
+    };
+    // Most calls are answered within a few milliseconds: wait for those on the socket
+    // itself (the answer is read and filed by the readyRead handler as usual), which is
+    // far cheaper than passes of the event loop and too short for anyone to see painting
+    // pause.  Longer calls then wait in the event loop.
+    QElapsedTimer spent;
+    spent.start();
+    while (!settled() && spent.elapsed() < kQuickWaitMs) {
+        if (!socket->waitForReadyRead(int(kQuickWaitMs - spent.elapsed())))
+            break;
+    }
+    int remainingMs = d->timeoutMs;
+    if (remainingMs > 0)
+        remainingMs = int(qMax<qint64>(1, remainingMs - spent.elapsed()));
+    const bool answered = settled() || waitFor(socket, remainingMs, settled);
     if (!d->replies.contains(id)) {
         const TMessages &texts = TMessages::padrao();
         const QString reason = (!answered                    ? texts.Msg(QStringLiteral("Net_SemRespostaCall"))

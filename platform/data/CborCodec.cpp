@@ -1,12 +1,13 @@
 #include "CborCodec.h"
 
+#include "CborDecoder.h"
+#include "CborEncoder.h"
 #include "DataPacket.h"
 
 #include <QCborStreamReader>
 #include <QCborStreamWriter>
 #include <QDate>
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <limits>
@@ -112,7 +113,6 @@ private:
     bool array(QVariantList *out, int depth);
     bool map(QVariant *out, int depth);
     bool tagged(QVariant *out, int depth);
-    bool packet(const QVariantList &object, QVariant *out);
     bool packetStream(QVariant *out, int depth);
     bool rowsStream(QList<QVariantList> *rows, int depth);
 
@@ -216,39 +216,6 @@ bool Reader::map(QVariant *out, int depth)
     return streamOk();
 }
 
-// Wall-clock fields of an RFC 3339 text; the zone designator is read but never applied.
-bool parseDateTimeText(const QString &s, QDateTime *out)
-{
-    if (s.size() < 19 || (s[10] != QLatin1Char('T') && s[10] != QLatin1Char('t')))
-        return false;
-    const QDate date = QDate::fromString(s.left(10), Qt::ISODate);
-    const QTime hms = QTime::fromString(s.mid(11, 8), QStringLiteral("HH:mm:ss"));
-    if (!date.isValid() || !hms.isValid())
-        return false;
-    qsizetype pos = 19;
-    int msec = 0;
-    if (pos < s.size() && s[pos] == QLatin1Char('.')) {
-        ++pos;
-        int digits = 0;
-        while (pos < s.size() && s[pos].isDigit()) {
-            if (digits < 3)
-                msec = msec * 10 + s[pos].digitValue();
-            ++digits;
-            ++pos;
-        }
-        if (digits == 0)
-            return false;
-        for (int i = digits; i < 3; ++i)
-            msec *= 10;
-    }
-    const QString zone = s.mid(pos);
-    static const QRegularExpression offset(QStringLiteral("^[+-]\\d\\d:\\d\\d$"));
-    if (zone.compare(QLatin1String("Z"), Qt::CaseInsensitive) != 0 && !offset.match(zone).hasMatch())
-        return false;
-    *out = QDateTime(date, hms.addMSecs(msec), Qt::UTC);
-    return out->isValid();
-}
-
 bool Reader::tagged(QVariant *out, int depth)
 {
     const quint64 tag = quint64(m_r.toTag());
@@ -268,7 +235,7 @@ bool Reader::tagged(QVariant *out, int depth)
             *out = d;
         } else {
             QDateTime dt;
-            if (!parseDateTimeText(s, &dt))
+            if (!CborDecoder::dateTimeFromText(s, &dt))
                 return fail(QStringLiteral("invalid date-time \"%1\"").arg(s.left(40)));
             *out = dt;
         }
@@ -280,83 +247,6 @@ bool Reader::tagged(QVariant *out, int depth)
         return packetStream(out, depth);
     }
     return fail(QStringLiteral("unsupported tag %1").arg(tag));
-}
-
-bool readRow(const QVariant &v, QVariantList *row)
-{
-    if (v.typeId() != QMetaType::QVariantList)
-        return false;
-    *row = v.toList();
-    return true;
-}
-
-bool Reader::packet(const QVariantList &object, QVariant *out)
-{
-    if (object.size() != 2 || object[0].toString() != kPacketClass
-        || object[1].typeId() != QMetaType::QVariantMap)
-        return fail(QStringLiteral("tag 27 does not hold a data packet"));
-    const QVariantMap m = object[1].toMap();
-    DataPacket p;
-    const QVariant fields = m.value(QStringLiteral("fields"));
-    if (fields.typeId() != QMetaType::QVariantList)
-        return fail(QStringLiteral("data packet without field definitions"));
-    QList<FieldDef> defs;
-    for (const QVariant &f : fields.toList()) {
-        const QVariantMap fm = f.toMap();
-        FieldDef def;
-        def.name = fm.value(QStringLiteral("name")).toString();
-        if (def.name.isEmpty() || !fieldTypeFromName(fm.value(QStringLiteral("type")).toString(), &def.type))
-            return fail(QStringLiteral("data packet field %1 has no name or an unknown type").arg(defs.size() + 1));
-        def.size = fm.value(QStringLiteral("size")).toInt();
-        def.required = fm.value(QStringLiteral("required")).toBool();
-        defs.append(def);
-    }
-    p.setFields(std::move(defs));
-    const auto rows = m.constFind(QStringLiteral("rows"));
-    const auto changes = m.constFind(QStringLiteral("changes"));
-    if ((rows == m.cend()) == (changes == m.cend()))
-        return fail(QStringLiteral("data packet needs either rows or changes"));
-    if (rows != m.cend()) {
-        if (rows->typeId() != QMetaType::QVariantList)
-            return fail(QStringLiteral("data packet rows are not an array"));
-        const QVariantList list = rows->toList();
-        p.rows().reserve(list.size());
-        for (const QVariant &r : list) {
-            QVariantList row;
-            if (!readRow(r, &row))
-                return fail(QStringLiteral("data packet row %1 is not an array").arg(p.rowCount() + 1));
-            p.appendRow(std::move(row));
-        }
-    } else {
-        if (changes->typeId() != QMetaType::QVariantList)
-            return fail(QStringLiteral("delta changes are not an array"));
-        p.setDelta(true);
-        for (const QVariant &c : changes->toList()) {
-            const QVariantMap cm = c.toMap();
-            const QString kind = cm.value(QStringLiteral("kind")).toString();
-            DeltaRow change;
-            if (kind == QLatin1String("insert"))
-                change.kind = RowChange::Insert;
-            else if (kind == QLatin1String("modify"))
-                change.kind = RowChange::Modify;
-            else if (kind == QLatin1String("delete"))
-                change.kind = RowChange::Delete;
-            else
-                return fail(QStringLiteral("delta change %1 has an unknown kind").arg(p.changes().size() + 1));
-            const QVariant oldRow = cm.value(QStringLiteral("old"));
-            const QVariant newRow = cm.value(QStringLiteral("new"));
-            if (oldRow.isValid() && !readRow(oldRow, &change.oldValues))
-                return fail(QStringLiteral("delta change %1: old values are not an array").arg(p.changes().size() + 1));
-            if (newRow.isValid() && !readRow(newRow, &change.newValues))
-                return fail(QStringLiteral("delta change %1: new values are not an array").arg(p.changes().size() + 1));
-            p.appendChange(std::move(change));
-        }
-    }
-    QString why;
-    if (!p.normalize(&why))
-        return fail(QStringLiteral("data packet: ") + why);
-    *out = QVariant::fromValue(std::move(p));
-    return true;
 }
 
 // Reads the rows of a packet straight into row lists: the big part of every packet, so
@@ -382,7 +272,7 @@ bool Reader::rowsStream(QList<QVariantList> *rows, int depth)
 }
 
 // ["DataPacket", {"fields": [...], "rows" | "changes": [...]}]; rows are streamed, the
-// rest goes through the generic reader and the common checks of packet().
+// rest goes through the generic reader and the common checks of assemblePacket().
 bool Reader::packetStream(QVariant *out, int depth)
 {
     if (!m_r.enterContainer())
@@ -421,17 +311,9 @@ bool Reader::packetStream(QVariant *out, int depth)
         return fail(QStringLiteral("tag 27 does not hold a data packet"));
     if (!m_r.leaveContainer() || !streamOk())
         return fail(QStringLiteral("truncated data packet"));
-    if (!packet(QVariantList{cls, m}, out))
-        return false;
-    if (haveRows) {
-        DataPacket *p = static_cast<DataPacket *>(out->data());
-        p->rows() = std::move(rows);
-        QString why;
-        if (!p->normalize(&why)) {
-            *out = QVariant();
-            return fail(QStringLiteral("data packet: ") + why);
-        }
-    }
+    QString why;
+    if (!CborCodec::assemblePacket(m, haveRows ? &rows : nullptr, out, &why))
+        return fail(why);
     return true;
 }
 
@@ -635,10 +517,7 @@ void write(QCborStreamWriter &w, const QVariant &v)
 
 QByteArray encode(const QVariant &value)
 {
-    QByteArray bytes;
-    QCborStreamWriter w(&bytes);
-    write(w, value);
-    return bytes;
+    return CborEncoder::encode(value);
 }
 
 bool read(QCborStreamReader &reader, QVariant *value, QString *error)
@@ -656,6 +535,12 @@ bool read(QCborStreamReader &reader, QVariant *value, QString *error)
 
 bool decode(const QByteArray &bytes, QVariant *value, QString *error)
 {
+    CborDecoder decoder(bytes);
+    return decoder.decode(value, error);
+}
+
+bool streamDecode(const QByteArray &bytes, QVariant *value, QString *error)
+{
     if (bytes.isEmpty()) {
         if (error)
             *error = QStringLiteral("empty input");
@@ -672,6 +557,92 @@ bool decode(const QByteArray &bytes, QVariant *value, QString *error)
         *value = QVariant();
         return false;
     }
+    return true;
+}
+
+QByteArray streamEncode(const QVariant &value)
+{
+    QByteArray bytes;
+    QCborStreamWriter w(&bytes);
+    write(w, value);
+    return bytes;
+}
+
+bool assemblePacket(const QVariantMap &m, QList<QVariantList> *streamedRows, QVariant *out, QString *error,
+                    bool rowsNormalized)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    DataPacket p;
+    const QVariant fields = m.value(QStringLiteral("fields"));
+    if (fields.typeId() != QMetaType::QVariantList)
+        return fail(QStringLiteral("data packet without field definitions"));
+    QList<FieldDef> defs;
+    for (const QVariant &f : fields.toList()) {
+        const QVariantMap fm = f.toMap();
+        FieldDef def;
+        def.name = fm.value(QStringLiteral("name")).toString();
+        if (def.name.isEmpty() || !fieldTypeFromName(fm.value(QStringLiteral("type")).toString(), &def.type))
+            return fail(QStringLiteral("data packet field %1 has no name or an unknown type").arg(defs.size() + 1));
+        def.size = fm.value(QStringLiteral("size")).toInt();
+        def.required = fm.value(QStringLiteral("required")).toBool();
+        defs.append(def);
+    }
+    p.setFields(std::move(defs));
+    const auto rows = m.constFind(QStringLiteral("rows"));
+    const auto changes = m.constFind(QStringLiteral("changes"));
+    if ((rows == m.cend()) == (changes == m.cend()))
+        return fail(QStringLiteral("data packet needs either rows or changes"));
+    if (rows != m.cend()) {
+        if (rows->typeId() != QMetaType::QVariantList)
+            return fail(QStringLiteral("data packet rows are not an array"));
+        if (streamedRows) {
+            p.rows() = std::move(*streamedRows);
+        } else {
+            const QVariantList list = rows->toList();
+            p.rows().reserve(list.size());
+            for (const QVariant &r : list) {
+                if (r.typeId() != QMetaType::QVariantList)
+                    return fail(QStringLiteral("data packet row %1 is not an array").arg(p.rowCount() + 1));
+                p.appendRow(r.toList());
+            }
+        }
+    } else {
+        if (changes->typeId() != QMetaType::QVariantList)
+            return fail(QStringLiteral("delta changes are not an array"));
+        p.setDelta(true);
+        for (const QVariant &c : changes->toList()) {
+            const QVariantMap cm = c.toMap();
+            const QString kind = cm.value(QStringLiteral("kind")).toString();
+            DeltaRow change;
+            if (kind == QLatin1String("insert"))
+                change.kind = RowChange::Insert;
+            else if (kind == QLatin1String("modify"))
+                change.kind = RowChange::Modify;
+            else if (kind == QLatin1String("delete"))
+                change.kind = RowChange::Delete;
+            else
+                return fail(QStringLiteral("delta change %1 has an unknown kind").arg(p.changes().size() + 1));
+            const QVariant oldRow = cm.value(QStringLiteral("old"));
+            const QVariant newRow = cm.value(QStringLiteral("new"));
+            if (oldRow.isValid() && oldRow.typeId() != QMetaType::QVariantList)
+                return fail(QStringLiteral("delta change %1: old values are not an array").arg(p.changes().size() + 1));
+            if (newRow.isValid() && newRow.typeId() != QMetaType::QVariantList)
+                return fail(QStringLiteral("delta change %1: new values are not an array").arg(p.changes().size() + 1));
+            if (oldRow.isValid())
+                change.oldValues = oldRow.toList();
+            if (newRow.isValid())
+                change.newValues = newRow.toList();
+            p.appendChange(std::move(change));
+        }
+    }
+    QString why;
+    if (!(rowsNormalized && streamedRows && !p.isDelta()) && !p.normalize(&why))
+        return fail(QStringLiteral("data packet: ") + why);
+    *out = QVariant::fromValue(std::move(p));
     return true;
 }
 

@@ -279,6 +279,36 @@ public:
         }
         return -1;
     }
+    // The same walk, telling `ahead` the records `distance` rows further on first, so that
+    // a scan over records scattered in memory can fetch them before it needs them.
+    template<typename Pred, typename Ahead>
+    int findRow(Pred &&pred, Ahead &&ahead, int distance) const
+    {
+        size_t aheadBlock = 0, aheadAt = 0;
+        auto advance = [this](size_t &b, size_t &i) {
+            if (++i == m_blocks[b].size()) {
+                ++b;
+                i = 0;
+            }
+        };
+        for (int k = 0; k < distance && aheadBlock < m_blocks.size(); ++k) {
+            ahead(m_blocks[aheadBlock][aheadAt]);
+            advance(aheadBlock, aheadAt);
+        }
+        int row = 0;
+        for (const auto &b : m_blocks) {
+            for (int id : b) {
+                if (aheadBlock < m_blocks.size()) {
+                    ahead(m_blocks[aheadBlock][aheadAt]);
+                    advance(aheadBlock, aheadAt);
+                }
+                if (pred(id))
+                    return row;
+                ++row;
+            }
+        }
+        return -1;
+    }
     void remapIds(const std::vector<int> &remap)
     {
         for (auto &b : m_blocks)
@@ -602,8 +632,33 @@ struct ClientDataSet::Private
                 break;
             }
         }
-        if (filter && !summaries.count(filter->slot) && plainScans[filter->slot]++ == 0)
-            filter = nullptr;
+        if (filter && !summaries.count(filter->slot) && plainScans[filter->slot]++ == 0) {
+            // One plain scan.  The text of each record lies somewhere else in memory: ask
+            // for the value a few records ahead, then for its text, so that the waits overlap
+            // instead of coming one after the other.
+            const int slot = filter->slot;
+            constexpr int kAhead = 16;
+            std::vector<int> window(kAhead, -1);
+            int next = 0;
+            return view.findRow(
+                [&](int id) {
+                    const Record &r = store[id];
+                    return r.state != RowState::Pending && matches(r.values, keys, ci, partial);
+                },
+                [&](int id) {
+                    const QVariantList &values = store[id].values;
+                    if (slot < values.size())
+                        __builtin_prefetch(values.constData() + slot);
+                    const int earlier = std::exchange(window[next], id);
+                    next = (next + 1) % kAhead;
+                    if (earlier >= 0) {
+                        const QVariantList &ev = store[earlier].values;
+                        if (slot < ev.size() && ev.at(slot).metaType().id() == QMetaType::QString)
+                            __builtin_prefetch(static_cast<const QString *>(ev.at(slot).constData())->constData());
+                    }
+                },
+                2 * kAhead);
+        }
         if (!filter) {
             return view.findRow([&](int id) {
                 const Record &r = store[id];

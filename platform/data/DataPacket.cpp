@@ -41,9 +41,36 @@ bool isIntegral(const QVariant &v)
 // cannot belong to that field.
 bool normalizeValue(QVariant &v, FieldType type)
 {
-    if (!v.isValid() || v.typeId() == QMetaType::Nullptr) {
+    const int id = v.typeId();
+    if (id == QMetaType::UnknownType || id == QMetaType::Nullptr) {
         v = QVariant();
         return true;
+    }
+    // The common case of a packet that arrived in the right types: one comparison, read
+    // in place (conversions through QVariant cost more than the rest of the check).
+    switch (type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+    case FieldType::Memo:
+        return id == QMetaType::QString;
+    case FieldType::Integer:
+        if (id == QMetaType::LongLong)
+            return true;
+        break;
+    case FieldType::Float:
+        if (id == QMetaType::Double)
+            return true;
+        break;
+    case FieldType::Date:
+        if (id == QMetaType::QDate)
+            return static_cast<const QDate *>(v.constData())->isValid();
+        break;
+    case FieldType::DateTime:
+        if (id == QMetaType::QDateTime)
+            return static_cast<const QDateTime *>(v.constData())->isValid();
+        break;
+    case FieldType::Boolean:
+        return id == QMetaType::Bool;
     }
     switch (type) {
     case FieldType::String:

@@ -1,6 +1,7 @@
 #include "FrameReader.h"
 
 #include "CborCodec.h"
+#include "CborEncoder.h"
 
 #include <QtEndian>
 
@@ -54,9 +55,5 @@ FrameReader::Status FrameReader::fail(const QString &reason)
 
 QByteArray FrameReader::encodeFrame(const QVariant &value)
 {
-    const QByteArray item = CborCodec::encode(value);
-    QByteArray frame(4, Qt::Uninitialized);
-    qToBigEndian<quint32>(quint32(item.size()), frame.data());
-    frame.append(item);
-    return frame;
+    return CborEncoder::encodeFrame(value);
 }

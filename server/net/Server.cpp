@@ -107,10 +107,13 @@ void Server::dispatch(ServerConnection *connection, const QVariantMap &message)
     const quint64 id = connection->id();
     m_pool->submit([this, id, session, message](Database &db) {
         DispatchOutcome outcome = m_dispatcher.handle(session, &db, message);
+        // Encoded here, on the worker: the server's thread is shared by every connection
+        // and only writes the bytes.
+        QByteArray frame = FrameReader::encodeFrame(outcome.reply);
         // Posted to the server, which outlives the workers; the connection may be gone.
-        QMetaObject::invokeMethod(this, [this, id, outcome] {
+        QMetaObject::invokeMethod(this, [this, id, outcome = std::move(outcome), frame = std::move(frame)] {
             if (ServerConnection *connection = m_connections.value(id))
-                connection->finish(outcome);
+                connection->finish(outcome, frame);
         }, Qt::QueuedConnection);
     });
 }

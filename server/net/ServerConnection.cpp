@@ -77,7 +77,7 @@ void ServerConnection::takeNext()
     m_taking = false;
 }
 
-void ServerConnection::finish(const DispatchOutcome &outcome)
+void ServerConnection::finish(const DispatchOutcome &outcome, const QByteArray &frame)
 {
     if (m_closing)
         return;
@@ -85,19 +85,21 @@ void ServerConnection::finish(const DispatchOutcome &outcome)
         // Other connections go on meanwhile; this one stays busy until the answer goes.
         DispatchOutcome now = outcome;
         now.delayMs = 0;
-        QTimer::singleShot(outcome.delayMs, this, [this, now] { finish(now); });
+        QTimer::singleShot(outcome.delayMs, this, [this, now, frame] { finish(now, frame); });
         return;
     }
-    answer(outcome);
+    answer(outcome, frame);
     m_busy = false;
     takeNext();
 }
 
-void ServerConnection::answer(const DispatchOutcome &outcome)
+void ServerConnection::answer(const DispatchOutcome &outcome, const QByteArray &frame)
 {
     if (outcome.sessionChanged)
         m_session = outcome.session;
-    m_socket->write(FrameReader::encodeFrame(outcome.reply));
+    m_socket->write(frame.isEmpty() ? FrameReader::encodeFrame(outcome.reply) : frame);
+    // Sent now rather than on the event loop's next pass over the socket.
+    m_socket->flush();
     if (m_socket->bytesToWrite() > kMaxUnreadReplyBytes) {
         drop(QStringLiteral("the client does not read its replies"));
         return;

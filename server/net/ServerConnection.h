@@ -26,8 +26,10 @@ public:
     const Session &session() const { return m_session; }
     QString peer() const { return m_peer; }
 
-    // The answer to the message in progress, from a worker or from the spot.
-    void finish(const DispatchOutcome &outcome);
+    // The answer to the message in progress, from a worker or from the spot.  `frame`,
+    // when not empty, is the reply already encoded (the worker does it, so this thread
+    // only writes bytes).
+    void finish(const DispatchOutcome &outcome, const QByteArray &frame = QByteArray());
     // Ends the connection now, logging why.
     void drop(const QString &reason);
 
@@ -37,7 +39,7 @@ signals:
 private:
     void readFrames();
     void takeNext();
-    void answer(const DispatchOutcome &outcome);
+    void answer(const DispatchOutcome &outcome, const QByteArray &frame);
 
     quint64 m_id;
     QTcpSocket *m_socket;

@@ -54,6 +54,7 @@ private slots:
     void locateCaseInsensitiveOnTwoFields();
     void locatePartialKeyAndLookup();
     void locateSeesPostedChangesInsertsAndMerges();
+    void firstLocateOverManyBlocksFindsTheFirstMatch();
     void indexOrdersRecordsAndPlacesPostedRecords();
     void namedIndexIsCaseInsensitive();
     void cancelUpdatesRestoresOriginalRows();
@@ -416,6 +417,66 @@ void tst_ClientDataSet::locateSeesPostedChangesInsertsAndMerges()
     QVERIFY(!ds.locate(key, QStringLiteral("P003")));
     ds.cancelUpdates();
     QVERIFY(ds.locate(key, QStringLiteral("Q002")));
+}
+
+// The first locate on a field after a load is a plain scan that reads records ahead of
+// the one it compares, across the blocks of the view.  On several thousand records, in
+// index order, with deleted, inserted and null values, it must find exactly the record a
+// walk over the rows finds, and the second search (through the field's digest) agrees.
+void tst_ClientDataSet::firstLocateOverManyBlocksFindsTheFirstMatch()
+{
+    DataPacket p;
+    p.addField(QStringLiteral("CDPRODUTO"), FieldType::String, 10);
+    p.addField(QStringLiteral("CDMARCA"), FieldType::String, 5);
+    p.addField(QStringLiteral("QTITEM"), FieldType::Integer);
+    constexpr int kRows = 3000;
+    for (int i = 0; i < kRows; ++i) {
+        p.appendRow({i % 97 == 0 ? QVariant() : QVariant(QStringLiteral("P%1").arg(i % 1500, 5, 10, QLatin1Char('0'))),
+                     QStringLiteral("M%1").arg(i % 7), qlonglong(i)});
+    }
+    auto prepare = [&](ClientDataSet &ds) {
+        ds.setData(p);
+        ds.addIndex(QStringLiteral("DESC"), QStringLiteral("QTITEM"), IndexOption::Descending);
+        ds.setIndexName(QStringLiteral("DESC"));
+        for (int recNo : {5, 600, 1500}) { // deletes in several blocks
+            ds.setRecNo(recNo);
+            ds.deleteRecord();
+        }
+        ds.setRecNo(1000);
+        ds.insert();
+        ds.fieldByName(QStringLiteral("CDPRODUTO"))->setAsString(QStringLiteral("p00010"));
+        ds.fieldByName(QStringLiteral("QTITEM"))->setAsInteger(-1);
+        ds.post();
+        ds.first();
+    };
+    auto expected = [](ClientDataSet &ds, const QVariant &key, bool ci) {
+        for (int row = 0; row < ds.recordCount(); ++row) {
+            const QVariant v = ds.valueAt(row, 0);
+            if (!key.isValid() ? v.isNull()
+                               : (!v.isNull() && v.toString().compare(key.toString(), ci ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0))
+                return row + 1;
+        }
+        return 0;
+    };
+    const QVariantList keys{QStringLiteral("P01499"), QStringLiteral("P00000"), QStringLiteral("P00010"),
+                            QStringLiteral("p00010"), QStringLiteral("P00513"), QStringLiteral("P01024"),
+                            QStringLiteral("P09999"), QVariant()};
+    for (const QVariant &key : keys) {
+        for (bool ci : {false, true}) {
+            ClientDataSet ds;
+            prepare(ds);
+            const int want = expected(ds, key, ci);
+            const LocateOptions options = ci ? LocateOptions(LocateOption::CaseInsensitive) : LocateOptions();
+            const bool found = ds.locate(QStringLiteral("CDPRODUTO"), key, options);
+            QCOMPARE(found, want > 0);
+            if (found)
+                QCOMPARE(ds.recNo(), want);
+            ds.first();
+            QCOMPARE(ds.locate(QStringLiteral("CDPRODUTO"), key, options), want > 0); // through the digest
+            if (found)
+                QCOMPARE(ds.recNo(), want);
+        }
+    }
 }
 
 void tst_ClientDataSet::indexOrdersRecordsAndPlacesPostedRecords()
