@@ -111,7 +111,12 @@ bool Server::start(QString *error)
     }
     // Many clients connect at once when the offices open; keep a deep backlog.
     m_listener->setMaxPendingConnections(256);
-    connect(m_listener, &QTcpServer::newConnection, this, &Server::acceptConnections);
+    // A TLS connection becomes pending only after its handshake, later than newConnection
+    // (which reports the bare TCP accept); pendingConnectionAvailable tells that moment.
+    if (m_config.usesTls())
+        connect(m_listener, &QTcpServer::pendingConnectionAvailable, this, &Server::acceptConnections);
+    else
+        connect(m_listener, &QTcpServer::newConnection, this, &Server::acceptConnections);
     if (!m_listener->listen(m_config.address, m_config.port)) {
         if (error)
             *error = QStringLiteral("cannot listen on %1:%2: %3")
