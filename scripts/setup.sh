@@ -13,6 +13,8 @@ PACKAGES=(
   libxlsxwriter-dev libquazip1-qt6-dev
   postgresql postgresql-contrib
   poppler-utils
+  openssl libssl3
+  dpkg-dev
   xauth
 )
 
