@@ -18,6 +18,7 @@ QString HostOptions::usage()
     return QStringLiteral(
         "Usage: sup-host [--server HOST] [--port N] [--branch CODE] [--operator CODE]\n"
         "                [--database sqlite:PATH|postgres:...] [--module SUP05200]\n"
+        "                [--tls] [--ca-file FILE]\n"
         "                [--screenshot FILE [--click BUTTON]...]\n"
         "The password is read from the environment variable SUP_PASSWORD.\n");
 }
@@ -34,8 +35,10 @@ bool HostOptions::parse(const QStringList &arguments, const QProcessEnvironment 
     const QCommandLineOption moduleOption(QStringLiteral("module"), QString(), QStringLiteral("code"));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QString(), QStringLiteral("file"));
     const QCommandLineOption clickOption(QStringLiteral("click"), QString(), QStringLiteral("button"));
+    const QCommandLineOption tlsOption(QStringLiteral("tls"));
+    const QCommandLineOption caFileOption(QStringLiteral("ca-file"), QString(), QStringLiteral("file"));
     parser.addOptions({serverOption, portOption, branchOption, operatorOption, databaseOption,
-                       moduleOption, screenshotOption, clickOption});
+                       moduleOption, screenshotOption, clickOption, tlsOption, caFileOption});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -52,6 +55,8 @@ bool HostOptions::parse(const QStringList &arguments, const QProcessEnvironment 
     module = parser.value(moduleOption).toUpper();
     screenshot = parser.value(screenshotOption);
     clicks = parser.values(clickOption);
+    caFile = parser.value(caFileOption);
+    tls = parser.isSet(tlsOption) || !caFile.isEmpty();
     if (parser.isSet(portOption)) {
         bool ok = false;
         port = parser.value(portOption).toInt(&ok);

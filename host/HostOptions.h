@@ -13,6 +13,8 @@ struct HostOptions
     QString branch;        // --branch
     QString operatorCode;  // --operator
     QString database;      // --database sqlite:PATH | postgres:...
+    bool tls = false;      // --tls: the server speaks TLS; its certificate is verified
+    QString caFile;        // --ca-file FILE: trust the CA certificates of FILE (implies --tls)
     QString password;      // $SUP_PASSWORD
     bool passwordGiven = false;
     QString module;        // --module SUP05200: opened at start

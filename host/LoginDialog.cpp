@@ -100,7 +100,7 @@ QString LoginDialog::errorText() const
 QString LoginDialog::failureText(const Corvane::LoginInfo &info, const std::exception &error)
 {
     if (const auto *net = dynamic_cast<const NetError *>(&error)) {
-        if (net->code() == QLatin1String("network"))
+        if (net->code() == QLatin1String("network") || net->code() == QLatin1String("tls"))
             return hostMessages().Msg(QStringLiteral("LoginServidorInacessivel"))
                 .arg(info.serverHost).arg(info.serverPort).arg(net->message());
         return hostMessages().Msg(QStringLiteral("LoginRecusado")).arg(net->message());

@@ -11,6 +11,7 @@
 #include "ScreenshotTaker.h"
 
 #include "Corvane.h"
+#include "NetTransport.h"
 #include "QtUserInterface.h"
 #include "UserInterface.h"
 
@@ -33,6 +34,29 @@ Corvane::LoginInfo savedLogin()
     info.operatorCode = settings.value(QStringLiteral("login/operator")).toString();
     info.database = settings.value(QStringLiteral("login/database")).toString();
     return info;
+}
+
+// TLS to the server: as saved (or as the administrator set it for every user of the
+// machine), with the command line over it.
+NetTransportSettings transportFromOptions(const HostOptions &options)
+{
+    QSettings settings;
+    NetTransportSettings transport;
+    transport.tls = settings.value(QStringLiteral("login/tls"), false).toBool();
+    transport.caFile = settings.value(QStringLiteral("login/ca-file")).toString();
+    if (options.tls) {
+        transport.tls = true;
+        if (!options.caFile.isEmpty())
+            transport.caFile = options.caFile;
+    }
+    return transport;
+}
+
+void saveTransport(const NetTransportSettings &transport)
+{
+    QSettings settings;
+    settings.setValue(QStringLiteral("login/tls"), transport.tls);
+    settings.setValue(QStringLiteral("login/ca-file"), transport.caFile);
 }
 
 void saveLogin(const Corvane::LoginInfo &info)
@@ -83,6 +107,8 @@ int main(int argc, char **argv)
 
     ModuleLoader loader(QCoreApplication::applicationDirPath());
     Corvane::LoginInfo login = loginFromOptions(options);
+    const NetTransportSettings transport = transportFromOptions(options);
+    NetTransport::setDefaults(transport);
 
     // A scripted run logs in directly and ends when the server refuses; otherwise the
     // login dialog asks (and shows why a try failed).
@@ -116,6 +142,7 @@ int main(int argc, char **argv)
         login = dialog.loginInfo();
     }
     saveLogin(login);
+    saveTransport(transport);
 
     int result = 0;
     {

@@ -14,6 +14,8 @@ PACKAGES=(
   postgresql postgresql-contrib
   clang libclang-rt-14-dev
   poppler-utils
+  openssl libssl3
+  dpkg-dev
   xauth
 )
 

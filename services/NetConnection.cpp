@@ -1,5 +1,7 @@
 #include "NetConnection.h"
 
+#include "NetTransport.h"
+
 #include "ProtocolContract.h"
 
 #include "CborCodec.h"
@@ -11,6 +13,7 @@
 #include <QEventLoop>
 #include <QHash>
 #include <QMutex>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtEndian>
@@ -83,6 +86,8 @@ struct NetConnection::Private
     int timeoutMs = 0;
     bool hasOwnCredentials = false;
     NetCredentials credentials;
+    bool hasOwnTransport = false;
+    NetTransportSettings transport;
 
     QTcpSocket *socket = nullptr;
     bool loggedIn = false;
@@ -134,6 +139,12 @@ void NetConnection::setCredentials(const NetCredentials &credentials)
     d->hasOwnCredentials = true;
 }
 
+void NetConnection::setTransport(const NetTransportSettings &settings)
+{
+    d->transport = settings;
+    d->hasOwnTransport = true;
+}
+
 bool NetConnection::connected() const
 {
     return d->socket && d->loggedIn && d->socket->state() == QAbstractSocket::ConnectedState;
@@ -169,6 +180,8 @@ bool waitFor(QTcpSocket *socket, int timeoutMs, const std::function<bool()> &don
     QObject::connect(socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
     QObject::connect(socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
     QObject::connect(socket, &QObject::destroyed, &loop, &QEventLoop::quit);
+    if (auto *secure = qobject_cast<QSslSocket *>(socket))
+        QObject::connect(secure, &QSslSocket::encrypted, &loop, &QEventLoop::quit);
     QTimer timer;
     bool timedOut = false;
     if (timeoutMs > 0) {
@@ -195,7 +208,7 @@ void NetConnection::open()
         beforeConnect(*this);
     const NetCredentials credentials = d->hasOwnCredentials ? d->credentials : defaultCredentials();
 
-    auto *socket = new QTcpSocket(this);
+    QTcpSocket *socket = NetTransport::createSocket(d->hasOwnTransport ? d->transport : NetTransport::defaults(), this);
     d->socket = socket;
     d->protocolError.clear();
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
@@ -232,19 +245,20 @@ void NetConnection::open()
     });
 
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    socket->connectToHost(d->host.isEmpty() ? QStringLiteral("localhost") : d->host, quint16(d->port));
+    NetTransport::connectToHost(socket, d->host.isEmpty() ? QStringLiteral("localhost") : d->host, quint16(d->port));
     const int connectTimeout = d->timeoutMs > 0 ? d->timeoutMs : kConnectTimeoutMs;
     auto settled = [socket] {
-        const auto state = socket->state();
-        return state == QAbstractSocket::ConnectedState || state == QAbstractSocket::UnconnectedState;
+        return NetTransport::isReady(socket) || socket->state() == QAbstractSocket::UnconnectedState;
     };
     const bool settledInTime = waitFor(socket, connectTimeout, settled);
-    if (!settledInTime || socket->state() != QAbstractSocket::ConnectedState) {
-        const QString reason = connectFailure(socket, settledInTime);
+    if (!settledInTime || !NetTransport::isReady(socket)) {
+        // A refused certificate is told apart ("tls"): the address is right, the trust is not.
+        const QString tlsReason = NetTransport::tlsFailure(socket);
+        const QString reason = tlsReason.isEmpty() ? connectFailure(socket, settledInTime) : tlsReason;
         qWarning().noquote() << "application server" << d->where() << "not reached:"
                              << (settledInTime ? socket->errorString() : QStringLiteral("no answer in time"));
         close();
-        throw NetError(QStringLiteral("network"),
+        throw NetError(tlsReason.isEmpty() ? QStringLiteral("network") : QStringLiteral("tls"),
                        TMessages::padrao().Msg(QStringLiteral("Net_Inacessivel")).arg(d->where(), reason));
     }
 

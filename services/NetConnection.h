@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NetError.h"
+#include "NetTransport.h"
 
 #include <QObject>
 #include <QString>
@@ -66,9 +67,12 @@ public:
     static NetCredentials defaultCredentials();
     static void setDefaultCredentials(const NetCredentials &credentials);
     void setCredentials(const NetCredentials &credentials); // overrides the default
+    // Plain or TLS, and whom to trust; overrides NetTransport::defaults().
+    void setTransport(const NetTransportSettings &settings);
 
     // Runs beforeConnect, connects and logs in.  Raises NetError ("network" when the
-    // server cannot be reached, "auth" when the login is refused).
+    // server cannot be reached, "tls" when its certificate is refused or the secure
+    // connection fails, "auth" when the login is refused).
     void open();
     void close();
     bool connected() const;

@@ -7,7 +7,8 @@
 // A failed call to the application server: unreachable, connection dropped mid-call,
 // login refused, or an error reply.  code is the reply's error code ("auth",
 // "arguments", "conflict", "server", "unknown-object", "unknown-method") or "network"
-// when the server could not be reached; message is safe to show to the user.
+// when the server could not be reached, "tls" when its certificate was refused or the
+// secure connection failed; message is safe to show to the user.
 class NetError : public std::runtime_error
 {
 public:

@@ -61,6 +61,10 @@ int main(int argc, char **argv)
          QStringLiteral("Sup05200.rdmGridCotaPrec")},
         {QStringLiteral("timeout"), QStringLiteral("Seconds to wait for the answer (default 60; 0: no limit)."), QStringLiteral("S"),
          QStringLiteral("60")},
+        {QStringLiteral("tls"), QStringLiteral("The server speaks TLS: verify its certificate against the system's "
+                                               "certificate store.")},
+        {QStringLiteral("ca-file"), QStringLiteral("The server speaks TLS: verify its certificate against the CA "
+                                                   "certificates of the PEM file FILE only."), QStringLiteral("FILE")},
         {QStringLiteral("describe"), QStringLiteral("Print the method's arguments and result as the protocol contract declares them, "
                                                     "without calling the server.")},
     });
@@ -116,6 +120,10 @@ int main(int argc, char **argv)
     connection.setServerName(parser.value(QStringLiteral("object")));
     connection.setTimeoutMs(qMax(0, timeout) * 1000);
     connection.setCredentials(credentials);
+    NetTransportSettings transport;
+    transport.caFile = parser.value(QStringLiteral("ca-file"));
+    transport.tls = parser.isSet(QStringLiteral("tls")) || !transport.caFile.isEmpty();
+    connection.setTransport(transport);
 
     // The variables the by-reference arguments point at; sized once so they never move.
     QVariantList variables(arguments.size());
@@ -134,7 +142,7 @@ int main(int argc, char **argv)
         }
     } catch (const NetError &e) {
         std::fprintf(stderr, "error %s: %s\n", qPrintable(e.code()), qPrintable(e.message()));
-        return e.code() == QLatin1String("network") ? 3 : 1;
+        return e.code() == QLatin1String("network") || e.code() == QLatin1String("tls") ? 3 : 1;
     }
     connection.close();
     return 0;

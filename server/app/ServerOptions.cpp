@@ -83,6 +83,11 @@ bool ServerOptions::parse(const QStringList &arguments, QString *error, bool *he
         {QStringLiteral("log-level"), QStringLiteral("debug, info (default), warning or error."), QStringLiteral("LEVEL")},
         {QStringLiteral("log-file"), QStringLiteral("Also append the log to FILE."), QStringLiteral("FILE")},
         {QStringLiteral("init-demo"), QStringLiteral("Fill an empty database with demo data (small or large)."), QStringLiteral("SIZE")},
+        {QStringLiteral("tls-cert"), QStringLiteral("Speak TLS with the certificate (and chain) of the PEM file FILE."), QStringLiteral("FILE")},
+        {QStringLiteral("tls-key"), QStringLiteral("The private key (PEM) of the TLS certificate."), QStringLiteral("FILE")},
+        {QStringLiteral("allow-plain"), QStringLiteral("Accept unencrypted connections on an address other than loopback.")},
+        {QStringLiteral("backup"), QStringLiteral("Copy the SQLite database, consistently even while a server uses it, "
+                                                  "to FILE and exit."), QStringLiteral("FILE")},
     });
     if (!parser.parse(expandDemoOption(arguments))) {
         *error = parser.errorText();
@@ -177,6 +182,36 @@ bool ServerOptions::parse(const QStringList &arguments, QString *error, bool *he
     } else {
         *error = QStringLiteral("database: expected sqlite:PATH or postgres, got \"%1\"").arg(database);
         return false;
+    }
+
+    server.tlsCertificate = source.value(QStringLiteral("tls-cert"));
+    server.tlsKey = source.value(QStringLiteral("tls-key"));
+    if (server.tlsCertificate.isEmpty() != server.tlsKey.isEmpty()) {
+        *error = QStringLiteral("tls-cert and tls-key go together: give both or neither");
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("allow-plain"))) {
+        server.allowPlain = true;
+    } else if (settings && settings->contains(QStringLiteral("allow-plain"))) {
+        const QString flag = settings->value(QStringLiteral("allow-plain")).toString().trimmed().toLower();
+        if (flag == u"true" || flag == u"yes" || flag == u"1")
+            server.allowPlain = true;
+        else if (flag != u"false" && flag != u"no" && flag != u"0") {
+            *error = QStringLiteral("allow-plain: expected true or false, got \"%1\"").arg(flag);
+            return false;
+        }
+    }
+    backupFile = parser.value(QStringLiteral("backup"));
+    if (parser.isSet(QStringLiteral("backup"))) {
+        if (backupFile.isEmpty()) {
+            *error = QStringLiteral("backup: needs a file name");
+            return false;
+        }
+        if (db.engine != DatabaseConfig::Engine::SQLite) {
+            *error = QStringLiteral("backup: only an SQLite database is copied by sup-server; "
+                                    "back up PostgreSQL with pg_dump");
+            return false;
+        }
     }
 
     logLevel = source.value(QStringLiteral("log-level"), QStringLiteral("info"));

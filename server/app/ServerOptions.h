@@ -13,6 +13,7 @@ struct ServerOptions
     QString logLevel = QStringLiteral("info");
     QString logFile;
     QString demoSize;          // "small", "large" or empty: no demo data
+    QString backupFile;        // --backup FILE: copy the SQLite database there and exit
 
     // Reads arguments (argv as QCoreApplication::arguments() gives it); false with the
     // reason, or with the help text and *helpShown set.

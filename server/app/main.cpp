@@ -9,6 +9,7 @@
 #include "ServerLog.h"
 #include "ServerOptions.h"
 #include "SignalWatcher.h"
+#include "SqliteBackup.h"
 
 #include <QCoreApplication>
 #include <QSqlQuery>
@@ -66,6 +67,23 @@ int main(int argc, char **argv)
     }
     if (!ServerLog::install(options.logLevel, options.logFile, &error)) {
         std::fprintf(stderr, "sup-server: %s\n", qPrintable(error));
+        return 2;
+    }
+
+    if (!options.backupFile.isEmpty()) {
+        // A copy of the database only: no migration, no listening; another sup-server may
+        // be serving the same file meanwhile.
+        const QString &source = options.server.database.path;
+        if (!SqliteBackup::copy(source, options.backupFile, &error)) {
+            qCCritical(lcServer).noquote() << "backup failed:" << error;
+            return 1;
+        }
+        qCInfo(lcServer).noquote() << QStringLiteral("backup of %1 written to %2").arg(source, options.backupFile);
+        return 0;
+    }
+    // Refused before the database is touched: plain TCP beyond loopback, unreadable TLS files.
+    if (!Server::readTlsConfiguration(options.server, nullptr, &error)) {
+        qCCritical(lcServer).noquote() << error;
         return 2;
     }
 

@@ -6,8 +6,74 @@
 #include "ServerText.h"
 #include "WorkerPool.h"
 
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+
+namespace {
+
+// A client that connects to the TLS port but does not finish the handshake in this time
+// (a plain client, a port scan, a stalled peer) is dropped.
+constexpr int kHandshakeTimeoutMs = 10000;
+
+// The server's own key, in whichever algorithm its certificate uses.
+QSslKey readPrivateKey(const QByteArray &pem)
+{
+    for (const QSsl::KeyAlgorithm algorithm : {QSsl::Rsa, QSsl::Ec, QSsl::Dsa}) {
+        QSslKey key(pem, algorithm, QSsl::Pem, QSsl::PrivateKey);
+        if (!key.isNull())
+            return key;
+    }
+    return {};
+}
+
+} // namespace
+
+bool Server::readTlsConfiguration(const ServerConfig &config, QSslConfiguration *tls, QString *error)
+{
+    auto fail = [error](const QString &text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (!config.usesTls()) {
+        if (!config.address.isLoopback() && !config.allowPlain)
+            return fail(QStringLiteral("refusing to listen on %1 without TLS: give a certificate and key "
+                                       "(tls-cert, tls-key), or set allow-plain to accept unencrypted "
+                                       "connections from the network")
+                            .arg(config.address.toString()));
+        return true;
+    }
+    if (config.tlsKey.isEmpty())
+        return fail(QStringLiteral("tls-cert is given without tls-key"));
+    if (!QSslSocket::supportsSsl())
+        return fail(QStringLiteral("TLS is configured but this system offers no TLS library (%1)")
+                        .arg(QSslSocket::sslLibraryBuildVersionString()));
+    const QList<QSslCertificate> chain = QSslCertificate::fromPath(config.tlsCertificate, QSsl::Pem);
+    if (chain.isEmpty() || chain.constFirst().isNull())
+        return fail(QStringLiteral("tls-cert: no PEM certificate could be read from %1").arg(config.tlsCertificate));
+    QFile keyFile(config.tlsKey);
+    if (!keyFile.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("tls-key: cannot read %1: %2").arg(config.tlsKey, keyFile.errorString()));
+    const QSslKey key = readPrivateKey(keyFile.readAll());
+    if (key.isNull())
+        return fail(QStringLiteral("tls-key: %1 holds no unencrypted PEM private key").arg(config.tlsKey));
+    if (tls) {
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setLocalCertificateChain(chain);
+        configuration.setPrivateKey(key);
+        configuration.setProtocol(QSsl::TlsV1_2OrLater);
+        // Clients are authenticated by their login, not by certificates.
+        configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+        *tls = configuration;
+    }
+    return true;
+}
 
 Server::Server(const MethodTable &table, const ServerConfig &config, QObject *parent)
     : QObject(parent), m_config(config), m_dispatcher(table, config.loginDelayMs)
@@ -21,15 +87,36 @@ Server::~Server()
 
 bool Server::start(QString *error)
 {
+    QSslConfiguration tls;
+    if (!readTlsConfiguration(m_config, &tls, error))
+        return false;
     m_pool = std::make_unique<WorkerPool>(m_config.database, m_config.workers);
     if (!m_pool->start(error)) {
         m_pool.reset();
         return false;
     }
-    m_listener = new QTcpServer(this);
+    if (m_config.usesTls()) {
+        auto *listener = new QSslServer(this);
+        listener->setSslConfiguration(tls);
+        listener->setHandshakeTimeout(kHandshakeTimeoutMs);
+        connect(listener, &QSslServer::errorOccurred, this, [](QSslSocket *socket, QAbstractSocket::SocketError) {
+            qCWarning(lcNet).noquote() << QStringLiteral("TLS handshake with %1:%2 failed: %3")
+                                              .arg(socket->peerAddress().toString())
+                                              .arg(socket->peerPort())
+                                              .arg(socket->errorString());
+        });
+        m_listener = listener;
+    } else {
+        m_listener = new QTcpServer(this);
+    }
     // Many clients connect at once when the offices open; keep a deep backlog.
     m_listener->setMaxPendingConnections(256);
-    connect(m_listener, &QTcpServer::newConnection, this, &Server::acceptConnections);
+    // A TLS connection becomes pending only after its handshake, later than newConnection
+    // (which reports the bare TCP accept); pendingConnectionAvailable tells that moment.
+    if (m_config.usesTls())
+        connect(m_listener, &QTcpServer::pendingConnectionAvailable, this, &Server::acceptConnections);
+    else
+        connect(m_listener, &QTcpServer::newConnection, this, &Server::acceptConnections);
     if (!m_listener->listen(m_config.address, m_config.port)) {
         if (error)
             *error = QStringLiteral("cannot listen on %1:%2: %3")
@@ -39,8 +126,9 @@ bool Server::start(QString *error)
         m_pool.reset();
         return false;
     }
-    qCInfo(lcServer).noquote() << QStringLiteral("%1 workers, frames up to %2 bytes")
-                                      .arg(m_pool->size()).arg(m_config.maxFrame);
+    qCInfo(lcServer).noquote() << QStringLiteral("%1 workers, frames up to %2 bytes, %3")
+                                      .arg(m_pool->size()).arg(m_config.maxFrame)
+                                      .arg(m_config.usesTls() ? QStringLiteral("TLS") : QStringLiteral("plain TCP"));
     return true;
 }
 

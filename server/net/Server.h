@@ -11,6 +11,7 @@
 #include <memory>
 
 class MethodTable;
+class QSslConfiguration;
 class QTcpServer;
 class ServerConnection;
 class WorkerPool;
@@ -23,6 +24,14 @@ struct ServerConfig
     int workers = 4;
     int loginDelayMs = 1000;             // a refused login is answered after this
     DatabaseConfig database;
+    // TLS: with a certificate (PEM, the server's own first, then its chain) and its key
+    // (PEM, unencrypted) every connection is encrypted; without them the wire is plain.
+    QString tlsCertificate;
+    QString tlsKey;
+    // Plain listening on an address other than loopback is refused unless this is set.
+    bool allowPlain = false;
+
+    bool usesTls() const { return !tlsCertificate.isEmpty(); }
 };
 
 // The application server's network side: listens, keeps one ServerConnection per client
@@ -36,10 +45,16 @@ public:
     Server(const MethodTable &table, const ServerConfig &config, QObject *parent = nullptr);
     ~Server() override;
 
-    // Opens the workers' databases, then listens; false with a reason when either fails.
+    // Checks the TLS configuration, opens the workers' databases, then listens; false with
+    // a reason when any of them fails.
     bool start(QString *error);
     // Stops listening, closes every connection and ends the workers.
     void stop();
+
+    // Whether config may listen as it says (plain TCP beyond loopback only when allowed)
+    // and, with TLS, the server's certificate chain and key read from their files.  false
+    // with the reason for the administrator.
+    static bool readTlsConfiguration(const ServerConfig &config, QSslConfiguration *tls, QString *error);
 
     QHostAddress address() const;
     quint16 port() const;
@@ -50,6 +65,7 @@ public:
     void dispatch(ServerConnection *connection, const QVariantMap &message);
 
 private:
+    bool createListener(QString *error);
     void acceptConnections();
     void forget(quint64 id);
 

@@ -26,6 +26,10 @@ ServerConnection::ServerConnection(quint64 id, QTcpSocket *socket, qint64 maxFra
         m_closing = true;
         emit closed(m_id);
     });
+    // A TLS connection is handed over once its handshake is done; the client's first frame
+    // may already wait in it, and no readyRead will come for bytes already received.
+    if (m_socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &ServerConnection::readFrames, Qt::QueuedConnection);
 }
 
 ServerConnection::~ServerConnection()

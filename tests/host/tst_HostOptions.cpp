@@ -9,6 +9,7 @@ class tst_HostOptions : public QObject
 private slots:
     void scriptedRun();
     void passwordOnlyFromEnvironment();
+    void tlsOptions();
     void rejectsBadInput_data();
     void rejectsBadInput();
 };
@@ -60,6 +61,22 @@ void tst_HostOptions::passwordOnlyFromEnvironment()
 
     // There is no option for it.
     QVERIFY(!options.parse({"sup-host", "--password", "secret"}, QProcessEnvironment(), &error));
+}
+
+void tst_HostOptions::tlsOptions()
+{
+    HostOptions options;
+    QString error;
+    QVERIFY(options.parse({"sup-host", "--server", "h"}, QProcessEnvironment(), &error));
+    QVERIFY(!options.tls);
+    QVERIFY(options.parse({"sup-host", "--tls"}, QProcessEnvironment(), &error));
+    QVERIFY(options.tls);
+    QVERIFY(options.caFile.isEmpty());
+    // A CA file means TLS: trusting a CA is pointless on a plain connection.
+    HostOptions withCa;
+    QVERIFY(withCa.parse({"sup-host", "--ca-file", "/etc/sup/ca.pem"}, QProcessEnvironment(), &error));
+    QVERIFY(withCa.tls);
+    QCOMPARE(withCa.caFile, QStringLiteral("/etc/sup/ca.pem"));
 }
 
 void tst_HostOptions::rejectsBadInput_data()

@@ -14,6 +14,7 @@ private slots:
     void commandLineWinsOverConfigFile();
     void demoSize_data();
     void demoSize();
+    void tlsAndBackupFromConfigFile();
     void refused_data();
     void refused();
 };
@@ -88,6 +89,30 @@ void tst_ServerOptions::demoSize()
     QCOMPARE(options.demoSize, size);
 }
 
+void tst_ServerOptions::tlsAndBackupFromConfigFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sup-server.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("listen=any\ntls-cert=/etc/sup/server.pem\ntls-key=/etc/sup/server.key\nallow-plain=false\n");
+    file.close();
+    ServerOptions options;
+    QString error;
+    QVERIFY2(options.parse(args({QStringLiteral("--config"), path, QStringLiteral("--backup"), QStringLiteral("/tmp/b.db")}),
+                           &error),
+             qPrintable(error));
+    QCOMPARE(options.server.tlsCertificate, QStringLiteral("/etc/sup/server.pem"));
+    QCOMPARE(options.server.tlsKey, QStringLiteral("/etc/sup/server.key"));
+    QVERIFY(!options.server.allowPlain);
+    QCOMPARE(options.backupFile, QStringLiteral("/tmp/b.db"));
+
+    ServerOptions plain;
+    QVERIFY2(plain.parse(args({QStringLiteral("--allow-plain")}), &error), qPrintable(error));
+    QVERIFY(plain.server.allowPlain);
+    QVERIFY(!plain.server.usesTls());
+}
+
 void tst_ServerOptions::refused_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -99,6 +124,11 @@ void tst_ServerOptions::refused_data()
     QTest::newRow("workers") << QStringList{QStringLiteral("--workers"), QStringLiteral("0")} << "workers";
     QTest::newRow("demo size") << QStringList{QStringLiteral("--init-demo=huge")} << "init-demo";
     QTest::newRow("missing config") << QStringList{QStringLiteral("--config"), QStringLiteral("/nonexistent.ini")} << "configuration";
+    QTest::newRow("certificate without key") << QStringList{QStringLiteral("--tls-cert"), QStringLiteral("a.pem")} << "tls-key";
+    QTest::newRow("key without certificate") << QStringList{QStringLiteral("--tls-key"), QStringLiteral("a.key")} << "tls-cert";
+    QTest::newRow("backup of PostgreSQL")
+        << QStringList{QStringLiteral("--database"), QStringLiteral("postgres"), QStringLiteral("--backup"), QStringLiteral("b")}
+        << "pg_dump";
     QTest::newRow("stray argument") << QStringList{QStringLiteral("extra")} << "extra";
 }
 
