@@ -13,6 +13,9 @@ struct HostOptions
     QString branch;        // --branch
     QString operatorCode;  // --operator
     QString database;      // --database sqlite:PATH | postgres:...
+    // --lookups server|direct: where the package's look-ups run (Corvane::Lookups);
+    // "" when not given (direct with a database, else through the server).
+    QString lookups;
     QString password;      // $SUP_PASSWORD
     bool passwordGiven = false;
     QString module;        // --module SUP05200: opened at start

@@ -32,6 +32,7 @@ Corvane::LoginInfo savedLogin()
     info.branch = settings.value(QStringLiteral("login/branch")).toString();
     info.operatorCode = settings.value(QStringLiteral("login/operator")).toString();
     info.database = settings.value(QStringLiteral("login/database")).toString();
+    Corvane::parseLookups(settings.value(QStringLiteral("login/lookups")).toString(), &info.lookups);
     return info;
 }
 
@@ -43,6 +44,9 @@ void saveLogin(const Corvane::LoginInfo &info)
     settings.setValue(QStringLiteral("login/branch"), info.branch);
     settings.setValue(QStringLiteral("login/operator"), info.operatorCode);
     settings.setValue(QStringLiteral("login/database"), info.database);
+    settings.setValue(QStringLiteral("login/lookups"), info.lookups == Corvane::Lookups::Automatic
+                                                           ? QString()
+                                                           : Corvane::lookupsName(info.lookups));
 }
 
 Corvane::LoginInfo loginFromOptions(const HostOptions &options)
@@ -58,6 +62,8 @@ Corvane::LoginInfo loginFromOptions(const HostOptions &options)
         info.operatorCode = options.operatorCode;
     if (!options.database.isEmpty())
         info.database = options.database;
+    if (!options.lookups.isEmpty())
+        Corvane::parseLookups(options.lookups, &info.lookups);
     info.password = options.password;
     return info;
 }
