@@ -95,7 +95,7 @@ QString readOperatorName(const NetConnection &connection, const QString &operato
     const QVariant fromLogin = connection.property("operatorName");
     if (fromLogin.isValid() && !fromLogin.toString().isEmpty())
         return fromLogin.toString();
-    if (!database().isOpen())
+    if (lookupMode() == Lookups::Direct && !database().isOpen())
         return {};
     try {
         TADOIBQuery query(QStringLiteral("operador_nome"));
