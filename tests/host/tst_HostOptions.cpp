@@ -9,6 +9,7 @@ class tst_HostOptions : public QObject
 private slots:
     void scriptedRun();
     void passwordOnlyFromEnvironment();
+    void lookupMode();
     void rejectsBadInput_data();
     void rejectsBadInput();
 };
@@ -62,6 +63,21 @@ void tst_HostOptions::passwordOnlyFromEnvironment()
     QVERIFY(!options.parse({"sup-host", "--password", "secret"}, QProcessEnvironment(), &error));
 }
 
+void tst_HostOptions::lookupMode()
+{
+    HostOptions options;
+    QString error;
+    QVERIFY2(options.parse({"sup-host", "--lookups", "Server"}, QProcessEnvironment(), &error), qPrintable(error));
+    QCOMPARE(options.lookups, QStringLiteral("server"));
+    QVERIFY2(options.parse({"sup-host", "--lookups", "direct", "--database", "sqlite:/x.db"}, QProcessEnvironment(),
+                           &error),
+             qPrintable(error));
+    QCOMPARE(options.lookups, QStringLiteral("direct"));
+    // Not given: decided at login (direct with a database, else through the server).
+    QVERIFY(options.parse({"sup-host"}, QProcessEnvironment(), &error));
+    QVERIFY(options.lookups.isEmpty());
+}
+
 void tst_HostOptions::rejectsBadInput_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -71,6 +87,8 @@ void tst_HostOptions::rejectsBadInput_data()
     QTest::newRow("port zero") << QStringList{"sup-host", "--port", "0"};
     QTest::newRow("port too large") << QStringList{"sup-host", "--port", "70000"};
     QTest::newRow("stray argument") << QStringList{"sup-host", "extra"};
+    QTest::newRow("unknown look-up mode") << QStringList{"sup-host", "--lookups", "database"};
+    QTest::newRow("empty look-up mode") << QStringList{"sup-host", "--lookups", ""};
 }
 
 void tst_HostOptions::rejectsBadInput()
