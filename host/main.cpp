@@ -89,6 +89,11 @@ int main(int argc, char **argv)
 
     ModuleLoader loader(QCoreApplication::applicationDirPath());
     Corvane::LoginInfo login = loginFromOptions(options);
+    const QString lookupsProblem = Corvane::lookupsProblem(login.lookups, login.database);
+    if (!lookupsProblem.isEmpty()) {
+        std::fprintf(stderr, "sup-host: %s\n", qPrintable(lookupsProblem));
+        return 2;
+    }
 
     // A scripted run logs in directly and ends when the server refuses; otherwise the
     // login dialog asks (and shows why a try failed).

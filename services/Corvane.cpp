@@ -143,14 +143,19 @@ QString lookupsName(Lookups mode)
     return QStringLiteral("auto");
 }
 
+QString lookupsProblem(Lookups mode, const QString &database)
+{
+    if (mode == Lookups::Direct && database.trimmed().isEmpty())
+        return TMessages::padrao().Msg(QStringLiteral("Db_Consulta_Direta"));
+    return {};
+}
+
 void openSession(const LoginInfo &login)
 {
     closeSession();
     SessionState &s = state();
     const QString operatorCode = Consiste::Ajusta(login.operatorCode, 12);
     const Lookups lookups = resolvedLookups(login);
-    if (lookups == Lookups::Direct && login.database.trimmed().isEmpty())
-        throw std::runtime_error(TMessages::padrao().Msg(QStringLiteral("Db_Consulta_Direta")).toStdString());
 
     NetCredentials credentials;
     credentials.operatorCode = operatorCode;

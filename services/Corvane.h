@@ -26,6 +26,8 @@ enum class Lookups { Automatic, Server, Direct };
 // "server", "direct", "" or "auto" (Automatic); false for anything else.
 bool parseLookups(const QString &text, Lookups *mode);
 QString lookupsName(Lookups mode);
+// Why a login cannot run its look-ups (direct ones without a database), or empty.
+QString lookupsProblem(Lookups mode, const QString &database);
 
 struct LoginInfo
 {
@@ -42,9 +44,9 @@ struct LoginInfo
 
 // Logs in at the application server (raises NetError when refused or unreachable),
 // keeps the credentials for the module's own connections, reads the operator's name and,
-// for direct look-ups, opens the procurement database for queries.  Raises
-// std::runtime_error when the database cannot be opened, or when direct look-ups are asked
-// for without a database.
+// for direct look-ups, opens the procurement database for queries (direct look-ups without
+// a database: a session whose queries refuse to run).  Raises std::runtime_error when the
+// database cannot be opened.
 void openSession(const LoginInfo &login);
 void closeSession();
 bool sessionOpen();

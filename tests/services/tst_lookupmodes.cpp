@@ -53,7 +53,7 @@ private slots:
     void serverModeGivesTheRowsOfDirectMode_data();
     void serverModeGivesTheRowsOfDirectMode();
     void serverModeOpensNoDatabase();
-    void directModeWithoutADatabaseIsRefused();
+    void directModeWithoutADatabaseNeverFallsBackToTheServer();
     void onlyNamedTextsRunThroughTheServer();
 
 private:
@@ -252,15 +252,20 @@ void tst_LookupModes::serverModeOpensNoDatabase()
     m_sqlite.setLookups(Corvane::Lookups::Direct);
 }
 
-void tst_LookupModes::directModeWithoutADatabaseIsRefused()
+void tst_LookupModes::directModeWithoutADatabaseNeverFallsBackToTheServer()
 {
     Corvane::LoginInfo login = m_sqlite.loginInfo(QString::fromLatin1(ServerFixture::kBuyer));
     login.database.clear();
     login.lookups = Corvane::Lookups::Direct;
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, Corvane::openSession(login));
-    QVERIFY(!Corvane::sessionOpen());
+    QVERIFY(!Corvane::lookupsProblem(login.lookups, login.database).isEmpty()); // the host refuses to start so
+    Corvane::openSession(login);
+    QCOMPARE(Corvane::lookupMode(), Corvane::Lookups::Direct);
+    TADOIBQuery query(QStringLiteral("Cli_sup05209.qryRegiao"));
+    QVERIFY_THROWS_EXCEPTION(DataSetError, query.Open());
+    m_sqlite.logout();
     // Automatic without a database is server mode.
     login.lookups = Corvane::Lookups::Automatic;
+    QVERIFY(Corvane::lookupsProblem(login.lookups, login.database).isEmpty());
     Corvane::openSession(login);
     QCOMPARE(Corvane::lookupMode(), Corvane::Lookups::Server);
     m_sqlite.logout();
