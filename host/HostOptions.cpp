@@ -1,5 +1,7 @@
 #include "HostOptions.h"
 
+#include "Corvane.h"
+
 #include <QCommandLineParser>
 
 namespace {
@@ -17,8 +19,8 @@ QString HostOptions::usage()
 {
     return QStringLiteral(
         "Usage: sup-host [--server HOST] [--port N] [--branch CODE] [--operator CODE]\n"
-        "                [--database sqlite:PATH|postgres:...] [--module SUP05200]\n"
-        "                [--tls] [--ca-file FILE]\n"
+        "                [--database sqlite:PATH|postgres:...] [--lookups server|direct]\n"
+        "                [--module SUP05200] [--tls] [--ca-file FILE]\n"
         "                [--screenshot FILE [--click BUTTON]...]\n"
         "The password is read from the environment variable SUP_PASSWORD.\n");
 }
@@ -32,13 +34,14 @@ bool HostOptions::parse(const QStringList &arguments, const QProcessEnvironment 
     const QCommandLineOption branchOption(QStringLiteral("branch"), QString(), QStringLiteral("code"));
     const QCommandLineOption operatorOption(QStringLiteral("operator"), QString(), QStringLiteral("code"));
     const QCommandLineOption databaseOption(QStringLiteral("database"), QString(), QStringLiteral("uri"));
+    const QCommandLineOption lookupsOption(QStringLiteral("lookups"), QString(), QStringLiteral("mode"));
     const QCommandLineOption moduleOption(QStringLiteral("module"), QString(), QStringLiteral("code"));
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QString(), QStringLiteral("file"));
     const QCommandLineOption clickOption(QStringLiteral("click"), QString(), QStringLiteral("button"));
     const QCommandLineOption tlsOption(QStringLiteral("tls"));
     const QCommandLineOption caFileOption(QStringLiteral("ca-file"), QString(), QStringLiteral("file"));
     parser.addOptions({serverOption, portOption, branchOption, operatorOption, databaseOption,
-                       moduleOption, screenshotOption, clickOption, tlsOption, caFileOption});
+                       lookupsOption, moduleOption, screenshotOption, clickOption, tlsOption, caFileOption});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -52,6 +55,12 @@ bool HostOptions::parse(const QStringList &arguments, const QProcessEnvironment 
     branch = parser.value(branchOption);
     operatorCode = parser.value(operatorOption);
     database = parser.value(databaseOption);
+    lookups = parser.value(lookupsOption).trimmed().toLower();
+    Corvane::Lookups mode = Corvane::Lookups::Automatic;
+    if (parser.isSet(lookupsOption) && (lookups.isEmpty() || !Corvane::parseLookups(lookups, &mode))) {
+        *error = QStringLiteral("Invalid look-up mode: %1 (server or direct)").arg(parser.value(lookupsOption));
+        return false;
+    }
     module = parser.value(moduleOption).toUpper();
     screenshot = parser.value(screenshotOption);
     clicks = parser.values(clickOption);

@@ -15,6 +15,9 @@ struct HostOptions
     QString database;      // --database sqlite:PATH | postgres:...
     bool tls = false;      // --tls: the server speaks TLS; its certificate is verified
     QString caFile;        // --ca-file FILE: trust the CA certificates of FILE (implies --tls)
+    // --lookups server|direct: where the package's look-ups run (Corvane::Lookups);
+    // "" when not given (direct with a database, else through the server).
+    QString lookups;
     QString password;      // $SUP_PASSWORD
     bool passwordGiven = false;
     QString module;        // --module SUP05200: opened at start

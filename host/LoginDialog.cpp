@@ -78,6 +78,7 @@ void LoginDialog::setLoginInfo(const Corvane::LoginInfo &info)
     m_operator->setText(info.operatorCode);
     m_password->setText(info.password);
     m_database->setText(info.database);
+    m_lookups = info.lookups;
 }
 
 Corvane::LoginInfo LoginDialog::loginInfo() const
@@ -89,6 +90,7 @@ Corvane::LoginInfo LoginDialog::loginInfo() const
     info.operatorCode = m_operator->text().trimmed();
     info.password = m_password->text();
     info.database = m_database->text().trimmed();
+    info.lookups = m_lookups;
     return info;
 }
 

@@ -45,5 +45,7 @@ private:
     QLineEdit *m_operator = nullptr;
     QLineEdit *m_password = nullptr;
     QLineEdit *m_database = nullptr;
+    // Where look-ups run, as given: the dialog does not ask it and hands it back unchanged.
+    Corvane::Lookups m_lookups = Corvane::Lookups::Automatic;
     QLabel *m_error = nullptr;
 };

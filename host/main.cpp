@@ -33,6 +33,7 @@ Corvane::LoginInfo savedLogin()
     info.branch = settings.value(QStringLiteral("login/branch")).toString();
     info.operatorCode = settings.value(QStringLiteral("login/operator")).toString();
     info.database = settings.value(QStringLiteral("login/database")).toString();
+    Corvane::parseLookups(settings.value(QStringLiteral("login/lookups")).toString(), &info.lookups);
     return info;
 }
 
@@ -67,6 +68,9 @@ void saveLogin(const Corvane::LoginInfo &info)
     settings.setValue(QStringLiteral("login/branch"), info.branch);
     settings.setValue(QStringLiteral("login/operator"), info.operatorCode);
     settings.setValue(QStringLiteral("login/database"), info.database);
+    settings.setValue(QStringLiteral("login/lookups"), info.lookups == Corvane::Lookups::Automatic
+                                                           ? QString()
+                                                           : Corvane::lookupsName(info.lookups));
 }
 
 Corvane::LoginInfo loginFromOptions(const HostOptions &options)
@@ -82,6 +86,8 @@ Corvane::LoginInfo loginFromOptions(const HostOptions &options)
         info.operatorCode = options.operatorCode;
     if (!options.database.isEmpty())
         info.database = options.database;
+    if (!options.lookups.isEmpty())
+        Corvane::parseLookups(options.lookups, &info.lookups);
     info.password = options.password;
     return info;
 }
@@ -109,6 +115,11 @@ int main(int argc, char **argv)
     Corvane::LoginInfo login = loginFromOptions(options);
     const NetTransportSettings transport = transportFromOptions(options);
     NetTransport::setDefaults(transport);
+    const QString lookupsProblem = Corvane::lookupsProblem(login.lookups, login.database);
+    if (!lookupsProblem.isEmpty()) {
+        std::fprintf(stderr, "sup-host: %s\n", qPrintable(lookupsProblem));
+        return 2;
+    }
 
     // A scripted run logs in directly and ends when the server refuses; otherwise the
     // login dialog asks (and shows why a try failed).

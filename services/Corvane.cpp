@@ -8,6 +8,7 @@
 
 #include <QSqlError>
 
+#include <memory>
 #include <stdexcept>
 
 namespace Corvane {
@@ -29,6 +30,8 @@ struct SessionState
     QString branch;
     QString host = QStringLiteral("127.0.0.1");
     int port = 7205;
+    Lookups lookups = Lookups::Direct;
+    std::unique_ptr<NetConnection> lookupConnection;
     ModuleLoader loader;
     MessageHandler messageHandler;
 };
@@ -92,7 +95,7 @@ QString readOperatorName(const NetConnection &connection, const QString &operato
     const QVariant fromLogin = connection.property("operatorName");
     if (fromLogin.isValid() && !fromLogin.toString().isEmpty())
         return fromLogin.toString();
-    if (!database().isOpen())
+    if (lookupMode() == Lookups::Direct && !database().isOpen())
         return {};
     try {
         TADOIBQuery query(QStringLiteral("operador_nome"));
@@ -104,13 +107,55 @@ QString readOperatorName(const NetConnection &connection, const QString &operato
     }
 }
 
+Lookups resolvedLookups(const LoginInfo &login)
+{
+    if (login.lookups != Lookups::Automatic)
+        return login.lookups;
+    return login.database.trimmed().isEmpty() ? Lookups::Server : Lookups::Direct;
+}
+
 } // namespace
+
+bool parseLookups(const QString &text, Lookups *mode)
+{
+    const QString t = text.trimmed().toLower();
+    if (t.isEmpty() || t == u"auto")
+        *mode = Lookups::Automatic;
+    else if (t == u"server")
+        *mode = Lookups::Server;
+    else if (t == u"direct")
+        *mode = Lookups::Direct;
+    else
+        return false;
+    return true;
+}
+
+QString lookupsName(Lookups mode)
+{
+    switch (mode) {
+    case Lookups::Server:
+        return QStringLiteral("server");
+    case Lookups::Direct:
+        return QStringLiteral("direct");
+    case Lookups::Automatic:
+        break;
+    }
+    return QStringLiteral("auto");
+}
+
+QString lookupsProblem(Lookups mode, const QString &database)
+{
+    if (mode == Lookups::Direct && database.trimmed().isEmpty())
+        return TMessages::padrao().Msg(QStringLiteral("Db_Consulta_Direta"));
+    return {};
+}
 
 void openSession(const LoginInfo &login)
 {
     closeSession();
     SessionState &s = state();
     const QString operatorCode = Consiste::Ajusta(login.operatorCode, 12);
+    const Lookups lookups = resolvedLookups(login);
 
     NetCredentials credentials;
     credentials.operatorCode = operatorCode;
@@ -128,7 +173,10 @@ void openSession(const LoginInfo &login)
     s.port = login.serverPort;
     s.operatorCode = operatorCode;
     s.branch = Consiste::Ajusta(login.branch, 4);
-    openDatabase(login.database);
+    // In server mode the desktop never touches the database, even when one is named.
+    if (lookups == Lookups::Direct)
+        openDatabase(login.database);
+    s.lookups = lookups;
     s.operatorName = readOperatorName(connection, operatorCode);
     connection.close();
     s.open = true;
@@ -144,6 +192,8 @@ void closeSession()
         }
         QSqlDatabase::removeDatabase(kConnectionName);
     }
+    s.lookupConnection.reset();
+    s.lookups = Lookups::Direct;
     s.open = false;
     s.operatorCode.clear();
     s.operatorName.clear();
@@ -165,6 +215,22 @@ QString DBPict(int kind)
 QSqlDatabase database()
 {
     return QSqlDatabase::database(kConnectionName, false);
+}
+
+Lookups lookupMode() { return state().lookups; }
+
+NetConnection &lookupConnection()
+{
+    SessionState &s = state();
+    if (!s.lookupConnection) {
+        s.lookupConnection = std::make_unique<NetConnection>();
+        s.lookupConnection->setServerName(QStringLiteral("Sup.rdmSuprimentos"));
+        s.lookupConnection->beforeConnect = [](NetConnection &n) {
+            n.setHost(WebURL());
+            n.setPort(WebPort());
+        };
+    }
+    return *s.lookupConnection;
 }
 
 void LoadBPL(const QString &module, const QVariantList &params)

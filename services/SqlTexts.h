@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 // The texts of one query, one per dialect, read from a resource file
 // ":/sql/<name>.sql":
@@ -23,6 +24,15 @@ public:
     static SqlTexts fromText(const QString &text);
     // Reads ":/sql/<name>.sql"; false (texts empty) when there is no such resource.
     static bool fromResource(const QString &name, SqlTexts *texts);
+    // The names of the package's own texts (the files under ":/sql/", without ".sql"),
+    // sorted.  Only these run through the application server.
+    static QStringList resourceNames();
+    // True when name is exactly one of resourceNames().
+    static bool isResourceName(const QString &name);
+
+    // Parameter names of an SQL text, in order of first use, without ':' (string
+    // literals, quoted names, comments and "::" casts skipped).
+    static QStringList parameterNames(const QString &sql);
 
     QString section(const QString &dialect) const { return m_sections.value(dialect.toLower()); }
     void setSection(const QString &dialect, const QString &text) { m_sections.insert(dialect.toLower(), text); }

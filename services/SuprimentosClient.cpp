@@ -27,3 +27,18 @@ bool SuprimentosClient::confSenha(const QString &operatorCode, const QString &pa
         .call(method("ConfSenha"), {{QStringLiteral("P_CDOPERADOR"), operatorCode}, {QStringLiteral("P_SENHA"), password}})
         .toBool();
 }
+
+DataPacket SuprimentosClient::getConsulta(const QString &textName, const QStringList &paramNames,
+                                          const QVariantList &paramValues)
+{
+    QVariantList names;
+    for (const QString &name : paramNames)
+        names << name;
+    const QVariant result = m_connection.call(method("GetConsulta"),
+                                              {{QStringLiteral("P_NMCONSULTA"), textName},
+                                               {QStringLiteral("P_NMPARAMETROS"), names},
+                                               {QStringLiteral("P_VRPARAMETROS"), paramValues}});
+    DataPacket packet;
+    Consiste::CheckResultServ(result, true, 0, &packet);
+    return packet;
+}

@@ -3,6 +3,8 @@
 #include "DataPacket.h"
 
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
 
 class NetConnection;
 
@@ -25,6 +27,12 @@ public:
     // connection's server session, where the write it authorises looks for it: ask it on
     // the connection that will then write.
     bool confSenha(const QString &operatorCode, const QString &password);
+
+    // The rows of one of the package's own SQL texts (":/sql/<textName>.sql"), run
+    // read-only by the server in the section of its engine, with the parameters by name
+    // (values: null, text, number, boolean, date, date-time).  An unknown text is refused
+    // ("arguments"); more rows than the server's limit is an error, never a cut list.
+    DataPacket getConsulta(const QString &textName, const QStringList &paramNames, const QVariantList &paramValues);
 
 private:
     NetConnection &m_connection;

@@ -2,13 +2,8 @@
 
 #include "Corvane.h"
 #include "DataSetError.h"
-
-#include <QRegularExpression>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlField>
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include "SqlTextRunner.h"
+#include "SuprimentosClient.h"
 
 namespace {
 
@@ -20,158 +15,11 @@ QString normalName(const QString &name)
     return n.toUpper();
 }
 
-bool isIdentStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool isIdentChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
-
-// Values of a column as SQLite returns them: ISO date or date-time texts.
-const QRegularExpression &isoDate()
+// The sections an application server may run: its engine's own, else the default.
+const QStringList &serverSections()
 {
-    static const QRegularExpression re(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-    return re;
-}
-
-const QRegularExpression &isoDateTime()
-{
-    static const QRegularExpression re(
-        QStringLiteral("^\\d{4}-\\d{2}-\\d{2}[ T]\\d{2}:\\d{2}(:\\d{2}(\\.\\d{1,3})?)?Z?$"));
-    return re;
-}
-
-QDateTime wallClock(const QDate &d, const QTime &t)
-{
-    return QDateTime(d, t, Qt::UTC);
-}
-
-QDateTime parseDateTime(const QString &text)
-{
-    QString t = text;
-    if (t.endsWith(u'Z'))
-        t.chop(1);
-    t.replace(u' ', u'T');
-    const QDateTime dt = QDateTime::fromString(t, Qt::ISODateWithMs);
-    return dt.isValid() ? wallClock(dt.date(), dt.time()) : QDateTime();
-}
-
-QVariant bindValue(const QVariant &value, bool sqlite)
-{
-    if (!value.isValid() || value.isNull())
-        return QVariant(QMetaType::fromType<QString>());
-    if (!sqlite)
-        return value;
-    switch (value.typeId()) {
-    case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
-    case QMetaType::QDateTime: {
-        const QDateTime dt = value.toDateTime();
-        return dt.date().toString(QStringLiteral("yyyy-MM-dd")) + u' '
-            + dt.time().toString(QStringLiteral("HH:mm:ss"));
-    }
-    case QMetaType::Bool:
-        return value.toBool() ? 1 : 0;
-    default:
-        return value;
-    }
-}
-
-// The field type that fits every non-null value of a column.
-FieldType inferType(QMetaType driverType, const QList<QVariantList> &rows, int column, int *size)
-{
-    *size = 0;
-    switch (driverType.id()) {
-    case QMetaType::Bool:
-        return FieldType::Boolean;
-    case QMetaType::QDate:
-        return FieldType::Date;
-    case QMetaType::QDateTime:
-        return FieldType::DateTime;
-    default:
-        break;
-    }
-    bool anyValue = false, allInt = true, allNumber = true, allDate = true, allDateTime = true;
-    for (const QVariantList &row : rows) {
-        const QVariant &v = row.at(column);
-        if (!v.isValid() || v.isNull())
-            continue;
-        anyValue = true;
-        const int id = v.typeId();
-        const bool isInt = id == QMetaType::LongLong || id == QMetaType::Int || id == QMetaType::ULongLong
-            || id == QMetaType::UInt;
-        const bool isNumber = isInt || id == QMetaType::Double;
-        allInt &= isInt;
-        allNumber &= isNumber;
-        if (id == QMetaType::QString) {
-            const QString s = v.toString();
-            *size = std::max(*size, int(s.size()));
-            allDate &= isoDate().match(s).hasMatch();
-            allDateTime &= isoDateTime().match(s).hasMatch();
-        } else {
-            allDate = allDateTime = false;
-            *size = std::max(*size, int(v.toString().size()));
-        }
-    }
-    if (!anyValue) {
-        switch (driverType.id()) {
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-            return FieldType::Integer;
-        case QMetaType::Double:
-            return FieldType::Float;
-        default:
-            *size = std::max(*size, 1);
-            return FieldType::String;
-        }
-    }
-    if (allInt)
-        return FieldType::Integer;
-    if (allNumber)
-        return FieldType::Float;
-    if (allDate)
-        return FieldType::Date;
-    if (allDateTime)
-        return FieldType::DateTime;
-    *size = std::max(*size, 1);
-    return FieldType::String;
-}
-
-QVariant convert(const QVariant &v, FieldType type)
-{
-    if (!v.isValid() || v.isNull())
-        return {};
-    switch (type) {
-    case FieldType::Integer:
-        return v.toLongLong();
-    case FieldType::Float:
-        return v.toDouble();
-    case FieldType::Boolean:
-        if (v.typeId() == QMetaType::QString) {
-            const QString s = v.toString().trimmed().toUpper();
-            return s == u"S" || s == u"T" || s == u"TRUE" || s == u"1";
-        }
-        return v.toBool();
-    case FieldType::Date:
-        if (v.typeId() == QMetaType::QString) {
-            const QString s = v.toString();
-            const QDate d = QDate::fromString(s.left(10), Qt::ISODate);
-            return d.isValid() ? QVariant(d) : QVariant();
-        }
-        return v.toDate();
-    case FieldType::DateTime:
-        if (v.typeId() == QMetaType::QString) {
-            const QDateTime dt = parseDateTime(v.toString());
-            return dt.isValid() ? QVariant(dt) : QVariant();
-        }
-        if (v.typeId() == QMetaType::QDate)
-            return wallClock(v.toDate(), QTime(0, 0));
-        {
-            const QDateTime dt = v.toDateTime();
-            return wallClock(dt.date(), dt.time());
-        }
-    case FieldType::String:
-    case FieldType::FixedString:
-    case FieldType::Memo:
-        return v.toString();
-    }
-    return v;
+    static const QStringList sections{QStringLiteral("default"), QStringLiteral("sqlite"), QStringLiteral("postgres")};
+    return sections;
 }
 
 } // namespace
@@ -215,49 +63,27 @@ QSqlDatabase TADOIBQuery::database() const
     return m_hasOwnDatabase ? QSqlDatabase::database(m_connectionName, false) : Corvane::database();
 }
 
+bool TADOIBQuery::runsOnServer() const
+{
+    return !m_hasOwnDatabase && Corvane::lookupMode() == Corvane::Lookups::Server;
+}
+
 QString TADOIBQuery::activeText() const
 {
+    if (runsOnServer())
+        return m_texts.section(QStringLiteral("default"));
     return m_texts.textFor(database().driverName());
 }
 
 QStringList TADOIBQuery::paramNames() const
 {
-    return parameterNames(activeText());
-}
-
-QStringList TADOIBQuery::parameterNames(const QString &sql)
-{
+    if (!runsOnServer())
+        return parameterNames(activeText());
     QStringList names;
-    const qsizetype n = sql.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = sql.at(i);
-        if (c == u'\'' || c == u'"') {
-            const QChar quote = c;
-            for (++i; i < n; ++i) {
-                if (sql.at(i) == quote) {
-                    if (i + 1 < n && sql.at(i + 1) == quote)
-                        ++i; // doubled quote inside the literal
-                    else
-                        break;
-                }
-            }
-        } else if (c == u'-' && i + 1 < n && sql.at(i + 1) == u'-') {
-            while (i < n && sql.at(i) != u'\n')
-                ++i;
-        } else if (c == u':') {
-            if (i + 1 < n && sql.at(i + 1) == u':') {
-                ++i; // a "::type" cast
-                continue;
-            }
-            if (i + 1 < n && isIdentStart(sql.at(i + 1))) {
-                qsizetype j = i + 1;
-                while (j < n && isIdentChar(sql.at(j)))
-                    ++j;
-                const QString name = sql.mid(i + 1, j - i - 1);
-                if (!names.contains(name, Qt::CaseInsensitive))
-                    names << name;
-                i = j - 1;
-            }
+    for (const QString &section : serverSections()) {
+        for (const QString &name : parameterNames(m_texts.section(section))) {
+            if (!names.contains(name, Qt::CaseInsensitive))
+                names << name;
         }
     }
     return names;
@@ -284,63 +110,47 @@ void TADOIBQuery::setFieldType(const QString &fieldName, FieldType type, int siz
 
 DataPacket TADOIBQuery::runQuery()
 {
+    if (runsOnServer())
+        return runOnServer();
     QSqlDatabase db = database();
     if (!db.isOpen())
         throw DataSetError(QStringLiteral("%1: the database is not open").arg(m_sqlName));
-    const QString sql = m_texts.textFor(db.driverName());
-    if (sql.isEmpty())
-        throw DataSetError(QStringLiteral("%1: no SQL text for %2").arg(m_sqlName, db.driverName()));
+    SqlTextRunner runner(db, m_texts.textFor(db.driverName()), m_sqlName);
+    for (const auto &[key, param] : m_params)
+        runner.setParameter(param.name(), param.value());
+    for (auto it = m_fieldTypes.cbegin(); it != m_fieldTypes.cend(); ++it)
+        runner.setFieldType(it.key(), it->first, it->second);
+    return runner.run();
+}
 
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw DataSetError(QStringLiteral("%1: %2").arg(m_sqlName, query.lastError().text()));
-    const bool sqlite = db.driverName() == u"QSQLITE";
-    for (const QString &name : parameterNames(sql)) {
-        const auto it = m_params.find(name.toUpper());
-        const QVariant value = it == m_params.end() ? QVariant() : it->second.value();
-        query.bindValue(u':' + name, bindValue(value, sqlite));
+DataPacket TADOIBQuery::runOnServer()
+{
+    // The server runs only the package's own texts, by name: a text set by hand has none.
+    if (m_sqlName.isEmpty())
+        throw DataSetError(QStringLiteral("a query without a named SQL text cannot run through the application server"));
+    QStringList names;
+    QVariantList values;
+    for (const auto &[key, param] : m_params) {
+        names << param.name();
+        values << (param.isNull() ? QVariant() : param.value());
     }
-    if (!query.exec())
-        throw DataSetError(QStringLiteral("%1: %2").arg(m_sqlName, query.lastError().text()));
+    SuprimentosClient client(Corvane::lookupConnection());
+    DataPacket packet = client.getConsulta(m_sqlName, names, values);
 
-    const QSqlRecord record = query.record();
-    const int columns = record.count();
-    QList<QVariantList> rows;
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(columns);
-        for (int c = 0; c < columns; ++c)
-            row << query.value(c);
-        rows << row;
+    // The column types this query was told to use, as the direct run applies them.
+    QList<FieldDef> fields = packet.fields();
+    for (int c = 0; c < fields.size(); ++c) {
+        const auto hint = m_fieldTypes.constFind(fields.at(c).name.toUpper());
+        if (hint == m_fieldTypes.constEnd())
+            continue;
+        fields[c].type = hint->first;
+        fields[c].size = hint->second;
+        if (fields[c].size <= 0 && (hint->first == FieldType::String || hint->first == FieldType::FixedString))
+            fields[c].size = 1;
+        for (QVariantList &row : packet.rows())
+            row[c] = SqlTextRunner::convert(row.at(c), hint->first);
     }
-
-    DataPacket packet;
-    QList<FieldType> types;
-    for (int c = 0; c < columns; ++c) {
-        const QSqlField f = record.field(c);
-        const QString name = f.name().toUpper();
-        int size = 0;
-        FieldType type;
-        const auto hint = m_fieldTypes.constFind(name);
-        if (hint != m_fieldTypes.constEnd()) {
-            type = hint->first;
-            size = hint->second;
-        } else {
-            type = inferType(f.metaType(), rows, c, &size);
-            if (f.length() > 0 && (type == FieldType::String || type == FieldType::FixedString))
-                size = std::max(size, f.length());
-        }
-        if (size <= 0 && (type == FieldType::String || type == FieldType::FixedString))
-            size = 1;
-        packet.addField(f.name(), type, size);
-        types << type;
-    }
-    for (QVariantList &row : rows) {
-        for (int c = 0; c < columns; ++c)
-            row[c] = convert(row.at(c), types.at(c));
-        packet.appendRow(std::move(row));
-    }
+    packet.setFields(fields);
     return packet;
 }
 

@@ -42,10 +42,16 @@ private:
 // parameter, and exposes the rows as a read-only client dataset that data sources, grids
 // and searches use.
 //
+// Where it runs follows the session's look-up mode (Corvane::lookupMode): in direct mode on
+// the session's database; in server mode the application server runs the named text
+// (only the package's own texts, by name and parameters, never SQL) on its database, in
+// the section of its own engine, and sends the rows back as a packet.  A query given its
+// own database (setDatabase) always runs there.  Forms see the same dataset either way.
+//
 // Column types come from the driver; text columns whose every value is an ISO date
 // ("2026-12-07") or date-time ("2026-12-07 10:30:00") become date / date-time fields (the
 // way SQLite returns them).  setFieldType overrides the type of a column.  On SQLite,
-// dates are bound as "YYYY-MM-DD" and date-times as "YYYY-MM-DD HH:MM:SS".
+// dates are bound as "YYYY-MM-DD" and date-times as "YYYY-MM-DD HH:MM:SS" (SqlTextRunner).
 class TADOIBQuery : public QObject
 {
     Q_OBJECT
@@ -65,13 +71,16 @@ public:
     // The connection; by default the session's database (Corvane::database()).
     void setDatabase(const QSqlDatabase &db);
     QSqlDatabase database() const;
-    // The text the connected engine runs.
+    // True when Open() runs the text through the application server.
+    bool runsOnServer() const;
+    // The text the connected engine runs (in server mode the default text: the server
+    // chooses the section of its own engine).
     QString activeText() const;
-    // The parameter names of the active text, in order of first use, without ':'.
+    // The parameter names of the active text, in order of first use, without ':'; in server
+    // mode those of every section an engine of the server may run.
     QStringList paramNames() const;
-    // Parameter names of an SQL text (string literals, quoted names, comments and "::"
-    // casts skipped).
-    static QStringList parameterNames(const QString &sql);
+    // Parameter names of an SQL text (SqlTexts::parameterNames).
+    static QStringList parameterNames(const QString &sql) { return SqlTexts::parameterNames(sql); }
 
     // The parameter of that name (case-insensitive, with or without ':'); raises
     // DataSetError when the active text has no such parameter.
@@ -98,6 +107,7 @@ public:
 
 private:
     DataPacket runQuery();
+    DataPacket runOnServer();
 
     QString m_sqlName;
     SqlTexts m_texts;

@@ -19,4 +19,5 @@ void registerServerObjects(MethodTable &table)
     registerPriceAdjustMethods(table);
     registerQuotationMaintenanceMethods(table);
     registerPriceSheetMethods(table);
+    registerLookupMethods(table);
 }

@@ -18,3 +18,4 @@ void registerQuotationToolMethods(MethodTable &table);   // quantities to buy, p
 void registerPriceAdjustMethods(MethodTable &table);     // readjustment, best prices
 void registerQuotationMaintenanceMethods(MethodTable &table); // suppliers, regions, products added or removed
 void registerPriceSheetMethods(MethodTable &table);      // a supplier's items for its price sheet
+void registerLookupMethods(MethodTable &table);          // the package's look-ups, read-only

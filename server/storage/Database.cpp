@@ -3,6 +3,7 @@
 #include "Codes.h"
 #include "ServerError.h"
 #include "ServerText.h"
+#include "SqliteFunctions.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -158,6 +159,14 @@ bool Database::configureSqlite(QString *error)
                 *error = QStringLiteral("%1: %2").arg(QLatin1String(pragma), sqlErrorText(q.lastError()));
             return false;
         }
+    }
+    // The functions the package's SQL texts call (NVLSTR, LAST_DAY, PARAM ...), for the
+    // look-ups this server runs for hosts without database access; PostgreSQL gets them
+    // from a migration.
+    if (!registerSqliteFunctions(m_db)) {
+        if (error)
+            *error = QStringLiteral("the SQL functions of the package's texts could not be registered");
+        return false;
     }
     return true;
 }

@@ -10,6 +10,7 @@ private slots:
     void scriptedRun();
     void passwordOnlyFromEnvironment();
     void tlsOptions();
+    void lookupMode();
     void rejectsBadInput_data();
     void rejectsBadInput();
 };
@@ -79,6 +80,21 @@ void tst_HostOptions::tlsOptions()
     QCOMPARE(withCa.caFile, QStringLiteral("/etc/sup/ca.pem"));
 }
 
+void tst_HostOptions::lookupMode()
+{
+    HostOptions options;
+    QString error;
+    QVERIFY2(options.parse({"sup-host", "--lookups", "Server"}, QProcessEnvironment(), &error), qPrintable(error));
+    QCOMPARE(options.lookups, QStringLiteral("server"));
+    QVERIFY2(options.parse({"sup-host", "--lookups", "direct", "--database", "sqlite:/x.db"}, QProcessEnvironment(),
+                           &error),
+             qPrintable(error));
+    QCOMPARE(options.lookups, QStringLiteral("direct"));
+    // Not given: decided at login (direct with a database, else through the server).
+    QVERIFY(options.parse({"sup-host"}, QProcessEnvironment(), &error));
+    QVERIFY(options.lookups.isEmpty());
+}
+
 void tst_HostOptions::rejectsBadInput_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -88,6 +104,8 @@ void tst_HostOptions::rejectsBadInput_data()
     QTest::newRow("port zero") << QStringList{"sup-host", "--port", "0"};
     QTest::newRow("port too large") << QStringList{"sup-host", "--port", "70000"};
     QTest::newRow("stray argument") << QStringList{"sup-host", "extra"};
+    QTest::newRow("unknown look-up mode") << QStringList{"sup-host", "--lookups", "database"};
+    QTest::newRow("empty look-up mode") << QStringList{"sup-host", "--lookups", ""};
 }
 
 void tst_HostOptions::rejectsBadInput()

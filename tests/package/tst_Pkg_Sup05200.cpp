@@ -79,6 +79,8 @@ void tst_Pkg_Sup05200::openSessionOn(int port)
     login.branch = QStringLiteral("0001");
     login.operatorCode = QStringLiteral("COMPRADOR");
     login.password = QStringLiteral("demo");
+    // The fake server answers the login only: the package's look-ups stay off the wire.
+    login.lookups = Corvane::Lookups::Direct;
     Corvane::openSession(login);
 }
 

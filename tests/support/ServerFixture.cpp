@@ -187,6 +187,9 @@ Corvane::LoginInfo ServerFixture::loginInfo(const QString &operatorCode, const Q
     login.branch = branch;
     login.operatorCode = operatorCode;
     login.password = password;
+    login.lookups = m_lookups;
+    if (m_lookups == Corvane::Lookups::Server)
+        return login;
     login.database = m_postgres ? QStringLiteral("postgres:host=%1;port=%2;dbname=%3;user=%4")
                                       .arg(m_pgHost)
                                       .arg(m_pgPort)

@@ -63,6 +63,12 @@ public:
     Corvane::LoginInfo loginInfo(const QString &operatorCode, const QString &branch = QString::fromLatin1(kBranch),
                                  const QString &password = QString::fromLatin1(kPassword)) const;
 
+    // Where the sessions login() opens run their look-ups: Direct (the default: the
+    // session opens the fixture's database) or Server (the session is given no database
+    // at all, as a desktop without database access).
+    void setLookups(Corvane::Lookups mode) { m_lookups = mode; }
+    Corvane::Lookups lookups() const { return m_lookups; }
+
     ScriptedUserInterface &ui() { return m_ui; }
     quint16 port() const { return m_port; }
     QString databasePath() const; // the SQLite file
@@ -98,5 +104,6 @@ private:
     std::unique_ptr<QProcess> m_process;
     QString m_output;
     quint16 m_port = 0;
+    Corvane::Lookups m_lookups = Corvane::Lookups::Direct;
     ScriptedUserInterface m_ui;
 };
