@@ -116,6 +116,11 @@ int main(int argc, char **argv)
         login = dialog.loginInfo();
     }
     saveLogin(login);
+    // The session holds a token from now on; the password is not kept in the process.
+    login.password.fill(QChar(u'\0'));
+    login.password.clear();
+    options.password.fill(QChar(u'\0'));
+    options.password.clear();
 
     int result = 0;
     {
