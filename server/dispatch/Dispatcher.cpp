@@ -96,7 +96,10 @@ DispatchOutcome Dispatcher::login(const Session &session, const QVariantMap &mes
     out.session.address = session.address;
     if (!out.session.loggedIn)
         return out;
+    const QVariant token = out.reply.value(QStringLiteral("token"));
     out.reply = okReply(message.value(kId));
+    if (token.isValid())
+        out.reply.insert(QStringLiteral("token"), token);
     out.reply.insert(QStringLiteral("operator"), out.session.operatorCode);
     out.reply.insert(QStringLiteral("operatorName"), out.session.operatorName);
     out.reply.insert(QStringLiteral("branch"), out.session.branch);
@@ -279,8 +282,9 @@ DispatchOutcome Dispatcher::call(const Session &session, const QVariantMap &mess
                 // confirmation) is kept only when the call succeeds.
                 Session callSession = session;
                 touchToken(callSession, db);
-                CallContext context{callSession, db, decl->contract, args};
+                CallContext context{callSession, db, decl->contract, args, &m_throttle};
                 const QVariant result = decl->fn(context);
+                out.delayMs = context.replyDelayMs;
                 if (!(callSession == session)) {
                     out.sessionChanged = true;
                     out.session = callSession;

@@ -65,6 +65,6 @@ private:
 
     const MethodTable &m_table;
     LoginPolicy m_policy;
-    LoginThrottle m_throttle;
+    mutable LoginThrottle m_throttle;   // thread-safe; calls that check passwords count in it
     SessionTokens m_tokens;
 };

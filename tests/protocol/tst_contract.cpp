@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QSet>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <stdexcept>
