@@ -154,6 +154,11 @@ int main(int argc, char **argv)
     }
     saveLogin(login);
     saveTransport(transport);
+    // The session holds a token from now on; the password is not kept in the process.
+    login.password.fill(QChar(u'\0'));
+    login.password.clear();
+    options.password.fill(QChar(u'\0'));
+    options.password.clear();
 
     int result = 0;
     {

@@ -39,6 +39,8 @@ struct Registry
             return a.object != b.object ? a.object < b.object : a.name < b.name;
         });
         layouts = packetLayouts();
+        for (MethodContract &m : methods)
+            m.readOnly = readOnlyMethods().contains(m.qualifiedName());
     }
 };
 

@@ -35,6 +35,10 @@ struct MethodContract
     QList<ArgDecl> args;     // in wire order
     QString resultPacket;    // name of the packet layout returned; empty when not a packet
     QString result;          // what the result is, for the reference document
+    // The method only reads: a client may send it again when the connection dropped
+    // before the answer.  A method that writes never is, since the server may have
+    // stored it.  Set from Protocol::readOnlyMethods().
+    bool readOnly = false;
 
     // Position of an argument on the wire; -1 when the method has no such argument.
     int indexOf(const QString &argName) const;
@@ -46,6 +50,9 @@ namespace Protocol {
 
 inline const QString kGridCotaPrec = QStringLiteral("Sup05200.rdmGridCotaPrec");
 inline const QString kSuprimentos = QStringLiteral("Sup.rdmSuprimentos");
+
+// The methods that only read, by qualified name ("Sup05200.rdmGridCotaPrec.GetColetaPr").
+const QStringList &readOnlyMethods();
 
 // Every method of every server object, sorted by object then name.
 const QList<MethodContract> &methods();

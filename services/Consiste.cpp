@@ -34,7 +34,10 @@ bool runGuarded(const std::function<void()> &handler)
     } catch (const Abort &) {
     } catch (const ConsisteError &) {
     } catch (const NetError &e) {
-        ui()->showError(e.message());
+        // The connection failed, not a rule: say so, and that nothing was discarded.
+        ui()->showError(e.connectionFailed()
+                            ? e.message() + QStringLiteral("\n\n") + TMessages::padrao().Msg(QStringLiteral("Net_AlteracoesMantidas"))
+                            : e.message());
     } catch (const DataSetError &e) {
         ui()->showError(e.message());
     } catch (const std::exception &e) {

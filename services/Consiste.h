@@ -45,7 +45,8 @@ void MensErro(const QString &text, bool raise = true);
 
 // Runs an event handler so that nothing escapes into Qt: Abort ends silently,
 // ConsisteError was shown already, NetError / DataSetError / any other std::exception is
-// shown as an error.  Returns false when the handler ended by an exception.
+// shown as an error (a failed connection with the note that nothing typed was
+// discarded).  Returns false when the handler ended by an exception.
 bool runGuarded(const std::function<void()> &handler);
 // The same as a callable to connect to a signal:
 //   connect(sbtConfirmar, &QToolButton::clicked, this, Consiste::guarded([this] { sbtConfirmarClick(); }));

@@ -2,6 +2,7 @@
 
 #include "Consiste.h"
 #include "NetConnection.h"
+#include "NetError.h"
 #include "SqliteFunctions.h"
 #include "TADOIBQuery.h"
 #include "TMessages.h"
@@ -14,6 +15,9 @@
 namespace Corvane {
 
 namespace {
+
+// How long ending the session waits for the server before leaving its token to expire.
+constexpr int kLogoutTimeoutMs = 3000;
 
 // The fixed name of the session's database connection.
 const QString kConnectionName = QStringLiteral("sup-session");
@@ -185,6 +189,20 @@ void openSession(const LoginInfo &login)
 void closeSession()
 {
     SessionState &s = state();
+    // The session token dies with the session: revoked at the server when it can be
+    // reached (else it expires there), forgotten here in any case.
+    if (s.open && !NetConnection::defaultCredentials().token.isEmpty()) {
+        NetConnection connection;
+        connection.setServerName(QStringLiteral("Sup.rdmSuprimentos"));
+        connection.setHost(s.host);
+        connection.setPort(s.port);
+        connection.setTimeoutMs(kLogoutTimeoutMs);
+        try {
+            connection.logout();
+        } catch (const NetError &) {
+        }
+    }
+    NetConnection::setDefaultCredentials(NetCredentials{});
     if (QSqlDatabase::contains(kConnectionName)) {
         {
             QSqlDatabase db = QSqlDatabase::database(kConnectionName, false);

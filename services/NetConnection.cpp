@@ -35,6 +35,16 @@ QByteArray encodeFrame(const QVariant &value)
     return CborEncoder::encodeFrame(value);
 }
 
+// Overwrites a secret in place before letting it go, as far as a QString allows.
+void wipe(QString &secret)
+{
+    if (secret.isEmpty())
+        return;
+    std::fill(secret.begin(), secret.end(), QChar(u'\0'));
+    secret.clear();
+    secret.squeeze();
+}
+
 // Calls the busy hook with true now and with false when the call ends, however it ends.
 class BusyGuard
 {
@@ -145,6 +155,28 @@ void NetConnection::setTransport(const NetTransportSettings &settings)
     d->hasOwnTransport = true;
 }
 
+NetCredentials NetConnection::currentCredentials() const
+{
+    return d->hasOwnCredentials ? d->credentials : defaultCredentials();
+}
+
+void NetConnection::keepSessionToken(const NetCredentials &used, const QString &token)
+{
+    if (!used.useSessionToken || token.isEmpty())
+        return;
+    if (d->hasOwnCredentials) {
+        d->credentials.token = token;
+        wipe(d->credentials.password);
+        return;
+    }
+    QMutexLocker lock(&g_credentialsMutex);
+    // Only for the session that logged in: the defaults may have changed meanwhile.
+    if (g_defaultCredentials.operatorCode != used.operatorCode)
+        return;
+    g_defaultCredentials.token = token;
+    wipe(g_defaultCredentials.password);
+}
+
 bool NetConnection::connected() const
 {
     return d->socket && d->loggedIn && d->socket->state() == QAbstractSocket::ConnectedState;
@@ -206,7 +238,7 @@ void NetConnection::open()
     close();
     if (beforeConnect)
         beforeConnect(*this);
-    const NetCredentials credentials = d->hasOwnCredentials ? d->credentials : defaultCredentials();
+    NetCredentials credentials = currentCredentials();
 
     QTcpSocket *socket = NetTransport::createSocket(d->hasOwnTransport ? d->transport : NetTransport::defaults(), this);
     d->socket = socket;
@@ -263,14 +295,25 @@ void NetConnection::open()
     }
 
     const quint64 id = d->nextId++;
-    socket->write(encodeFrame(QVariantMap{
+    QVariantMap login{
         {QStringLiteral("op"), QStringLiteral("login")},
         {QStringLiteral("id"), id},
         {QStringLiteral("operator"), credentials.operatorCode},
-        {QStringLiteral("password"), credentials.password},
         {QStringLiteral("branch"), credentials.branch},
         {QStringLiteral("client"), credentials.client},
-    }));
+    };
+    if (!credentials.token.isEmpty() && credentials.useSessionToken) {
+        login.insert(QStringLiteral("token"), credentials.token);
+    } else {
+        login.insert(QStringLiteral("password"), credentials.password);
+        if (credentials.useSessionToken)
+            login.insert(QStringLiteral("issueToken"), true);
+    }
+    QByteArray frame = encodeFrame(login);
+    socket->write(frame);
+    frame.fill('\0');
+    login.clear();
+    wipe(credentials.password);
     const bool answered = waitFor(socket, connectTimeout, [this, socket, id] {
         return d->replies.contains(id) || socket->state() != QAbstractSocket::ConnectedState;
     });
@@ -293,6 +336,32 @@ void NetConnection::open()
                        error.value(QStringLiteral("message"), refusal).toString());
     }
     d->loggedIn = true;
+    keepSessionToken(credentials, reply.value(QStringLiteral("token")).toString());
+}
+
+void NetConnection::logout()
+{
+    const NetCredentials credentials = currentCredentials();
+    if (!connected() && credentials.token.isEmpty())
+        return;   // no session at the server to end
+    open();
+    QTcpSocket *socket = d->socket;
+    const quint64 id = d->nextId++;
+    socket->write(encodeFrame(QVariantMap{{QStringLiteral("op"), QStringLiteral("logout")}, {QStringLiteral("id"), id}}));
+    waitFor(socket, d->timeoutMs > 0 ? d->timeoutMs : kConnectTimeoutMs, [this, socket, id] {
+        return d->replies.contains(id) || d->socket != socket || socket->state() != QAbstractSocket::ConnectedState;
+    });
+    const QVariantMap reply = d->replies.take(id);
+    close();
+    if (d->hasOwnCredentials) {
+        wipe(d->credentials.token);
+    } else {
+        QMutexLocker lock(&g_credentialsMutex);
+        if (g_defaultCredentials.operatorCode == credentials.operatorCode)
+            wipe(g_defaultCredentials.token);
+    }
+    if (!reply.value(QStringLiteral("ok")).toBool())
+        qWarning().noquote() << "the application server at" << d->where() << "did not confirm the end of the session";
 }
 
 QVariant NetConnection::call(const QString &method, const QList<NetArg> &args)
@@ -302,7 +371,8 @@ QVariant NetConnection::call(const QString &method, const QList<NetArg> &args)
     for (const NetArg &arg : args)
         values.append(arg.value());
     IndexMapRefs refs;
-    const QVariant result = send(d->serverName, method, values, &refs);
+    const MethodContract *contract = Protocol::find(d->serverName, method);
+    const QVariant result = send(d->serverName, method, values, &refs, contract && contract->readOnly);
     for (auto it = refs.constBegin(); it != refs.constEnd(); ++it) {
         if (it.key() >= 0 && it.key() < args.size() && args.at(int(it.key())).target())
             *args.at(int(it.key())).target() = it.value();
@@ -314,58 +384,69 @@ QVariant NetConnection::call(const MethodContract &method, const QVariantMap &ar
 {
     const QVariantList values = Protocol::positional(method, args);
     IndexMapRefs byPosition;
-    const QVariant result = send(method.object, method.name, values, &byPosition);
+    const QVariant result = send(method.object, method.name, values, &byPosition, method.readOnly);
     if (refs)
         *refs = Protocol::namedRefs(method, byPosition);
     return result;
 }
 
 QVariant NetConnection::send(const QString &object, const QString &method, const QVariantList &values,
-                             IndexMapRefs *refsOut)
+                             IndexMapRefs *refsOut, bool readOnly)
 {
     BusyGuard busy(onBusy);
-    if (!connected())
-        open();
-    QTcpSocket *socket = d->socket;
-
-    const quint64 id = d->nextId++;
-    socket->write(encodeFrame(QVariantMap{
+    const QVariantMap request{
         {QStringLiteral("op"), QStringLiteral("call")},
-        {QStringLiteral("id"), id},
         {QStringLiteral("object"), object},
         {QStringLiteral("method"), method},
         {QStringLiteral("args"), values},
-    }));
-    // Out now, not when the wait's event loop first looks at the socket.
-    socket->flush();
-    auto settled = [this, socket, id] {
-        return d->replies.contains(id) || d->socket != socket
-            || socket->state() != QAbstractSocket::ConnectedState;
     };
-    // Most calls are answered within a few milliseconds: wait for those on the socket
-    // itself (the answer is read and filed by the readyRead handler as usual), which is
-    // far cheaper than passes of the event loop and too short for anyone to see painting
-    // pause.  Longer calls then wait in the event loop.
-    QElapsedTimer spent;
-    spent.start();
-    while (!settled() && spent.elapsed() < kQuickWaitMs) {
-        if (!socket->waitForReadyRead(int(kQuickWaitMs - spent.elapsed())))
+    quint64 id = 0;
+    for (int attempt = 1;; ++attempt) {
+        if (!connected())
+            open();
+        QTcpSocket *socket = d->socket;
+        id = d->nextId++;
+        QVariantMap message = request;
+        message.insert(QStringLiteral("id"), id);
+        socket->write(encodeFrame(message));
+        // Out now, not when the wait's event loop first looks at the socket.
+        socket->flush();
+        auto settled = [this, socket, id] {
+            return d->replies.contains(id) || d->socket != socket
+                || socket->state() != QAbstractSocket::ConnectedState;
+        };
+        // Most calls are answered within a few milliseconds: wait for those on the socket
+        // itself (the answer is read and filed by the readyRead handler as usual), which is
+        // far cheaper than passes of the event loop and too short for anyone to see painting
+        // pause.  Longer calls then wait in the event loop.
+        QElapsedTimer spent;
+        spent.start();
+        while (!settled() && spent.elapsed() < kQuickWaitMs) {
+            if (!socket->waitForReadyRead(int(kQuickWaitMs - spent.elapsed())))
+                break;
+        }
+        int remainingMs = d->timeoutMs;
+        if (remainingMs > 0)
+            remainingMs = int(qMax<qint64>(1, remainingMs - spent.elapsed()));
+        const bool answered = settled() || waitFor(socket, remainingMs, settled);
+        if (d->replies.contains(id))
             break;
-    }
-    int remainingMs = d->timeoutMs;
-    if (remainingMs > 0)
-        remainingMs = int(qMax<qint64>(1, remainingMs - spent.elapsed()));
-    const bool answered = settled() || waitFor(socket, remainingMs, settled);
-    if (!d->replies.contains(id)) {
+        const bool dropped = answered && d->protocolError.isEmpty();
         const TMessages &texts = TMessages::padrao();
         const QString reason = (!answered                    ? texts.Msg(QStringLiteral("Net_SemRespostaCall"))
                                 : !d->protocolError.isEmpty() ? texts.Msg(QStringLiteral("Net_RespIlegivelCall"))
-                                                              : texts.Msg(QStringLiteral("Net_PerdidaCall")))
+                                : readOnly                    ? texts.Msg(QStringLiteral("Net_PerdidaCall"))
+                                                              : texts.Msg(QStringLiteral("Net_PerdidaGravacao")))
                                    .arg(method);
         if (!d->protocolError.isEmpty())
             qWarning().noquote() << "unreadable answer from" << d->where() << "to" << method << ":" << d->protocolError;
         close();
-        throw NetError(QStringLiteral("network"), reason);
+        // A read changes nothing at the server: asking again on a new connection is safe.
+        if (dropped && readOnly && attempt == 1) {
+            qInfo().noquote() << "connection to" << d->where() << "lost during" << method << "- asking again";
+            continue;
+        }
+        throw NetError(QStringLiteral("network"), reason, true);
     }
 
     const QVariantMap reply = d->replies.take(id);

@@ -31,13 +31,18 @@ private:
 };
 
 // The credentials every connection of this process logs in with; set once by the
-// session when the operator logs in at the host.
+// session when the operator logs in at the host.  The password serves the first login
+// only: the server answers it with a session token, which replaces the password here
+// (the password is wiped) and opens every later connection, so a lost connection is
+// made again without asking the buyer, until the server's idle time passes.
 struct NetCredentials
 {
     QString operatorCode;
     QString password;
+    QString token;                 // the session token the server issued
     QString branch;
     QString client = QStringLiteral("sup-host");
+    bool useSessionToken = true;   // false: ask for no token and keep the password (sup-call)
 };
 
 // A socket connection to one named object of the application server.  Calls are
@@ -70,15 +75,25 @@ public:
     // Plain or TLS, and whom to trust; overrides NetTransport::defaults().
     void setTransport(const NetTransportSettings &settings);
 
-    // Runs beforeConnect, connects and logs in.  Raises NetError ("network" when the
-    // server cannot be reached, "tls" when its certificate is refused or the secure
-    // connection fails, "auth" when the login is refused).
+    // Runs beforeConnect, connects and logs in, with the session token once there is
+    // one.  Raises NetError ("network" when the server cannot be reached, "tls" when its
+    // certificate is refused or the secure connection fails, "auth" when the login is
+    // refused, also for a token the server no longer accepts).
     void open();
     void close();
+    // Ends the session at the server: its token is revoked there and forgotten here, and
+    // the connection closed.  Connects first when it has to.
+    void logout();
     bool connected() const;
 
     // Calls a method of this connection's server object by name.  By-reference
     // arguments (NetArg::ref) receive the values the server sends back.
+    //
+    // A call finds the connection closed (the server went away since the last call):
+    // it connects again first, with the session token.  The connection drops after the
+    // request went out: a method the contract declares read-only is sent once more on a
+    // new connection; any other raises NetError with interrupted() set and is never sent
+    // again by the connection, since the server may have stored it.
     QVariant call(const QString &method, const QList<NetArg> &args = {});
 
     // Calls a method of the protocol contract on its own server object, with the
@@ -97,7 +112,11 @@ signals:
     void disconnected();
 
 private:
-    QVariant send(const QString &object, const QString &method, const QVariantList &values, IndexMapRefs *refs);
+    QVariant send(const QString &object, const QString &method, const QVariantList &values, IndexMapRefs *refs,
+                  bool readOnly);
+    // The credentials the next login uses, and keeping what the server answered to one.
+    NetCredentials currentCredentials() const;
+    void keepSessionToken(const NetCredentials &used, const QString &token);
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -113,6 +113,8 @@ int main(int argc, char **argv)
         : QProcessEnvironment::systemEnvironment().value(QStringLiteral("SUP_PASSWORD"));
     credentials.branch = parser.value(QStringLiteral("branch"));
     credentials.client = QStringLiteral("sup-call");
+    // One call and out: no session to come back to.
+    credentials.useSessionToken = false;
 
     NetConnection connection;
     connection.setHost(parser.value(QStringLiteral("host")));

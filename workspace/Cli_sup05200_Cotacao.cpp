@@ -7,6 +7,7 @@
 #include "QuotationContext.h"
 #include "ClientDataSet.h"
 #include "Consiste.h"
+#include "NetError.h"
 #include "Corvane.h"
 #include "DBGrid.h"
 #include "DBMemo.h"
@@ -251,7 +252,8 @@ void TfrmGridCotaPrec::cdsColetaprAfterPost()
 
 // Sends the pending header changes of the list (SetItemCole).  The change log is merged
 // only once the server stored them; a refused change is taken back, so the list never
-// shows a value the server does not hold.
+// shows a value the server does not hold.  One that could not reach the server stays
+// pending.
 void TfrmGridCotaPrec::sendHeaderDelta()
 {
     if (!cdsColetapr->active() || cdsColetapr->changeCount() == 0)
@@ -275,6 +277,12 @@ void TfrmGridCotaPrec::sendHeaderDelta()
         ShowAviGuard avi(window(), ShowAviKind::Storing, msg(QStringLiteral("Grava_Cotacao")));
         const SetItemColeReply reply = m_context->gridCotaPrec().setItemCole(args);
         Consiste::CheckResultServ(reply.result, true);
+    } catch (const NetError &e) {
+        // A lost connection refused nothing: the change stays pending and goes with the
+        // next store.
+        if (!e.connectionFailed())
+            cdsColetapr->cancelUpdates();
+        throw;
     } catch (...) {
         cdsColetapr->cancelUpdates();
         throw;

@@ -80,6 +80,8 @@ bool ServerOptions::parse(const QStringList &arguments, QString *error, bool *he
         {QStringLiteral("pg-password"), QStringLiteral("PostgreSQL password."), QStringLiteral("PASSWORD")},
         {QStringLiteral("max-frame"), QStringLiteral("Largest frame accepted, in bytes (default 64 MiB)."), QStringLiteral("BYTES")},
         {QStringLiteral("workers"), QStringLiteral("Worker threads, one database connection each (default 4)."), QStringLiteral("N")},
+        {QStringLiteral("token-idle-minutes"), QStringLiteral("A session token unused this long is refused (default 480)."), QStringLiteral("N")},
+        {QStringLiteral("login-delay-max-ms"), QStringLiteral("Longest delay after failed logins (default 30000)."), QStringLiteral("MS")},
         {QStringLiteral("log-level"), QStringLiteral("debug, info (default), warning or error."), QStringLiteral("LEVEL")},
         {QStringLiteral("log-file"), QStringLiteral("Also append the log to FILE."), QStringLiteral("FILE")},
         {QStringLiteral("init-demo"), QStringLiteral("Fill an empty database with demo data (small or large)."), QStringLiteral("SIZE")},
@@ -155,6 +157,21 @@ bool ServerOptions::parse(const QStringList &arguments, QString *error, bool *he
             return false;
         }
         server.workers = int(n);
+    }
+
+    if (source.has(QStringLiteral("token-idle-minutes"))) {
+        if (!toNumber(source.value(QStringLiteral("token-idle-minutes")), 1, 60 * 24 * 366, &n)) {
+            *error = QStringLiteral("token-idle-minutes: expected a number from 1 to 527040");
+            return false;
+        }
+        server.tokenIdleMinutes = int(n);
+    }
+    if (source.has(QStringLiteral("login-delay-max-ms"))) {
+        if (!toNumber(source.value(QStringLiteral("login-delay-max-ms")), 0, 3600000, &n)) {
+            *error = QStringLiteral("login-delay-max-ms: expected a number from 0 to 3600000");
+            return false;
+        }
+        server.loginDelayMaxMs = int(n);
     }
 
     const QString database = source.value(QStringLiteral("database"), QStringLiteral("sqlite:sup.db"));

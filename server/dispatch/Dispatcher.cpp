@@ -24,10 +24,19 @@ QVariantMap okReply(const QVariant &id)
 // Branch codes are stored at four characters.
 constexpr int kBranchWidth = 4;
 
+// A login that presents a session token instead of a password.
+bool isTokenLogin(const QVariantMap &message)
+{
+    return !message.value(QStringLiteral("token")).toString().isEmpty();
+}
+
 } // namespace
 
-Dispatcher::Dispatcher(const MethodTable &table, int loginDelayMs)
-    : m_table(table), m_loginDelayMs(loginDelayMs)
+Dispatcher::Dispatcher(const MethodTable &table, const LoginPolicy &policy)
+    : m_table(table)
+    , m_policy(policy)
+    , m_throttle(policy.delayMs, policy.maxDelayMs)
+    , m_tokens(policy.tokenIdleMinutes)
 {
     if (sodium_init() < 0)
         qCCritical(lcServer) << "libsodium could not be initialised; every login will be refused";
@@ -38,7 +47,14 @@ bool Dispatcher::needsDatabase(const Session &session, const QVariantMap &messag
     const QString op = message.value(kOp).toString();
     if (op == QLatin1String("login"))
         return true;
-    return session.loggedIn && op == QLatin1String("call");
+    return session.loggedIn && (op == QLatin1String("call") || op == QLatin1String("logout"));
+}
+
+int Dispatcher::admitLogin(const Session &session, const QVariantMap &message)
+{
+    if (message.value(kOp).toString() != QLatin1String("login") || isTokenLogin(message))
+        return 0;
+    return m_throttle.admit(padOperator(message.value(QStringLiteral("operator")).toString()), session.address);
 }
 
 QVariantMap Dispatcher::errorReply(const QVariant &id, const QString &code, const QString &message)
@@ -47,12 +63,12 @@ QVariantMap Dispatcher::errorReply(const QVariant &id, const QString &code, cons
             {QStringLiteral("error"), QVariantMap{{QStringLiteral("code"), code}, {QStringLiteral("message"), message}}}};
 }
 
-DispatchOutcome Dispatcher::handle(const Session &session, Database *db, const QVariantMap &message) const
+DispatchOutcome Dispatcher::handle(const Session &session, Database *db, const QVariantMap &message)
 {
     const QString op = message.value(kOp).toString();
     const QVariant id = message.value(kId);
     if (op == QLatin1String("login"))
-        return login(message, *db);
+        return login(session, message, *db);
 
     DispatchOutcome out;
     if (!session.loggedIn) {
@@ -66,17 +82,36 @@ DispatchOutcome Dispatcher::handle(const Session &session, Database *db, const Q
     }
     if (op == QLatin1String("call"))
         return call(session, message, *db);
+    if (op == QLatin1String("logout"))
+        return logout(session, message, *db);
     out.reply = errorReply(id, QStringLiteral("server"),
                            ServerText::message(QStringLiteral("Pedido_Desconhecido")).arg(op));
     return out;
 }
 
-DispatchOutcome Dispatcher::login(const QVariantMap &message, Database &db) const
+DispatchOutcome Dispatcher::login(const Session &session, const QVariantMap &message, Database &db)
+{
+    DispatchOutcome out = isTokenLogin(message) ? tokenLogin(session, message, db) : passwordLogin(session, message, db);
+    // The connection's address outlives every session it holds.
+    out.session.address = session.address;
+    if (!out.session.loggedIn)
+        return out;
+    const QVariant token = out.reply.value(QStringLiteral("token"));
+    out.reply = okReply(message.value(kId));
+    if (token.isValid())
+        out.reply.insert(QStringLiteral("token"), token);
+    out.reply.insert(QStringLiteral("operator"), out.session.operatorCode);
+    out.reply.insert(QStringLiteral("operatorName"), out.session.operatorName);
+    out.reply.insert(QStringLiteral("branch"), out.session.branch);
+    return out;
+}
+
+DispatchOutcome Dispatcher::passwordLogin(const Session &session, const QVariantMap &message, Database &db)
 {
     DispatchOutcome out;
     const QVariant id = message.value(kId);
     const QString code = padOperator(message.value(QStringLiteral("operator")).toString());
-    const QByteArray password = message.value(QStringLiteral("password")).toString().toUtf8();
+    QByteArray password = message.value(QStringLiteral("password")).toString().toUtf8();
     const QString client = message.value(QStringLiteral("client")).toString();
 
     QString hash;
@@ -86,21 +121,33 @@ DispatchOutcome Dispatcher::login(const QVariantMap &message, Database &db) cons
         known = db.operatorCredentials(code, &hash, &name) && !hash.isEmpty();
     } catch (const std::exception &e) {
         qCWarning(lcNet) << "login of" << code.trimmed() << "failed reading the operator:" << e.what();
+        m_throttle.abandoned(code, session.address);
+        out.reply = errorReply(id, QStringLiteral("server"), ServerText::message(QStringLiteral("Operacao_Falhou")));
+        out.sessionChanged = true;
+        return out;
     }
     const QByteArray hashBytes = hash.toLatin1();
     const bool verified = known
         && crypto_pwhash_str_verify(hashBytes.constData(), password.constData(),
                                     static_cast<unsigned long long>(password.size())) == 0;
+    sodium_memzero(password.data(), size_t(password.size()));
     if (!verified) {
-        qCWarning(lcNet).noquote() << QStringLiteral("login refused: operator \"%1\" (%2), client \"%3\"")
+        const int delay = m_throttle.failed(code, session.address);
+        qCWarning(lcNet).noquote() << QStringLiteral("login refused: operator \"%1\" (%2), client \"%3\" from %4; "
+                                                     "%5 failure(s) for the operator, %6 from the address; "
+                                                     "answered and next attempt after %7 ms")
                                           .arg(code.trimmed(),
                                                known ? QStringLiteral("wrong password") : QStringLiteral("unknown or inactive operator"),
-                                               client);
+                                               client, session.address)
+                                          .arg(m_throttle.operatorFailures(code))
+                                          .arg(m_throttle.addressFailures(session.address))
+                                          .arg(delay);
         out.reply = errorReply(id, QStringLiteral("auth"), ServerText::message(QStringLiteral("Login_Invalido")));
-        out.delayMs = m_loginDelayMs;
+        out.delayMs = delay > 0 ? delay : m_policy.delayMs;
         out.sessionChanged = true;   // a refused login ends any earlier session
         return out;
     }
+    m_throttle.succeeded(code, session.address);
 
     out.sessionChanged = true;
     out.session.operatorCode = code;
@@ -108,13 +155,84 @@ DispatchOutcome Dispatcher::login(const QVariantMap &message, Database &db) cons
     out.session.branch = padCode(message.value(QStringLiteral("branch")).toString(), kBranchWidth);
     out.session.client = client;
     out.session.loggedIn = true;
-    qCInfo(lcNet).noquote() << QStringLiteral("login: operator \"%1\" at branch \"%2\", client \"%3\"")
-                                   .arg(code.trimmed(), out.session.branch, client);
-    out.reply = okReply(id);
-    out.reply.insert(QStringLiteral("operator"), out.session.operatorCode);
-    out.reply.insert(QStringLiteral("operatorName"), out.session.operatorName);
-    out.reply.insert(QStringLiteral("branch"), out.session.branch);
+    QString token;
+    if (message.value(QStringLiteral("issueToken")).toBool()) {
+        try {
+            token = m_tokens.issue(db, out.session);
+        } catch (const std::exception &e) {
+            // The login stands; the client only cannot reconnect without its password.
+            qCWarning(lcNet) << "no session token for" << code.trimmed() << ":" << e.what();
+        }
+    }
+    qCInfo(lcNet).noquote() << QStringLiteral("login: operator \"%1\" at branch \"%2\", client \"%3\" from %4%5")
+                                   .arg(code.trimmed(), out.session.branch, client, session.address,
+                                        token.isEmpty() ? QString() : QStringLiteral(", session token issued"));
+    if (!token.isEmpty())
+        out.reply.insert(QStringLiteral("token"), token);
     return out;
+}
+
+DispatchOutcome Dispatcher::tokenLogin(const Session &session, const QVariantMap &message, Database &db) const
+{
+    DispatchOutcome out;
+    out.sessionChanged = true;   // refused or not, any earlier session ends
+    const QString token = message.value(QStringLiteral("token")).toString();
+    const QString client = message.value(QStringLiteral("client")).toString();
+    const QString claimed = message.value(QStringLiteral("operator")).toString();
+    Session opened;
+    bool accepted = false;
+    try {
+        accepted = m_tokens.redeem(db, token, opened)
+            && (claimed.trimmed().isEmpty() || padOperator(claimed) == opened.operatorCode);
+    } catch (const std::exception &e) {
+        qCWarning(lcNet) << "login by session token failed reading the token:" << e.what();
+    }
+    if (!accepted) {
+        qCWarning(lcNet).noquote() << QStringLiteral("login refused: session token of operator \"%1\" unknown, expired "
+                                                     "or revoked, client \"%2\" from %3")
+                                          .arg(claimed.trimmed(), client, session.address);
+        out.reply = errorReply(message.value(kId), QStringLiteral("auth"),
+                               ServerText::message(QStringLiteral("Login_Token_Invalido")));
+        out.delayMs = m_policy.delayMs;
+        return out;
+    }
+    opened.client = client;
+    opened.loggedIn = true;
+    out.session = opened;
+    qCInfo(lcNet).noquote() << QStringLiteral("login: operator \"%1\" at branch \"%2\", client \"%3\" from %4, "
+                                              "by session token")
+                                   .arg(opened.operatorCode.trimmed(), opened.branch, client, session.address);
+    out.reply.insert(QStringLiteral("token"), token);
+    return out;
+}
+
+DispatchOutcome Dispatcher::logout(const Session &session, const QVariantMap &message, Database &db) const
+{
+    DispatchOutcome out;
+    try {
+        m_tokens.revoke(db, session);
+    } catch (const std::exception &e) {
+        out.reply = errorReply(message.value(kId), QStringLiteral("server"),
+                               ServerText::message(QStringLiteral("Operacao_Falhou")));
+        qCWarning(lcNet) << "logout of" << session.operatorCode.trimmed() << "could not revoke its token:" << e.what();
+        return out;
+    }
+    qCInfo(lcNet).noquote() << QStringLiteral("logout: operator \"%1\" from %2%3")
+                                   .arg(session.operatorCode.trimmed(), session.address,
+                                        session.tokenHash.isEmpty() ? QString() : QStringLiteral(", session token revoked"));
+    out.sessionChanged = true;
+    out.session.address = session.address;
+    out.reply = okReply(message.value(kId));
+    return out;
+}
+
+void Dispatcher::touchToken(Session &session, Database &db) const
+{
+    try {
+        m_tokens.touchIfDue(db, session);
+    } catch (const std::exception &e) {
+        qCWarning(lcNet) << "the session token of" << session.operatorCode.trimmed() << "could not be marked used:" << e.what();
+    }
 }
 
 DispatchOutcome Dispatcher::call(const Session &session, const QVariantMap &message, Database &db) const
@@ -163,8 +281,10 @@ DispatchOutcome Dispatcher::call(const Session &session, const QVariantMap &mess
                 // The method works on a copy of the session; what it records there (a
                 // confirmation) is kept only when the call succeeds.
                 Session callSession = session;
-                CallContext context{callSession, db, decl->contract, args};
+                touchToken(callSession, db);
+                CallContext context{callSession, db, decl->contract, args, &m_throttle};
                 const QVariant result = decl->fn(context);
+                out.delayMs = context.replyDelayMs;
                 if (!(callSession == session)) {
                     out.sessionChanged = true;
                     out.session = callSession;

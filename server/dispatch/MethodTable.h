@@ -13,6 +13,7 @@
 #include <functional>
 
 class Database;
+class LoginThrottle;
 
 // What a method sees: the session (which it may change: ConfSenha records a
 // confirmation there), its worker's database, the method's contract and the arguments,
@@ -23,6 +24,12 @@ struct CallContext
     Database &db;
     const MethodContract &method;
     QVariantList &args;
+    // The server's count of wrong passwords (null outside a server): a method that checks
+    // a password counts its failures with the logins'.
+    LoginThrottle *passwords = nullptr;
+    // The reply waits this long on the connection's timer (a refused password), never
+    // on the worker.
+    int replyDelayMs = 0;
 
     // The argument named name; a name the method's contract does not declare is a
     // programming error of the method and throws std::logic_error.

@@ -23,7 +23,10 @@ struct Session
     QString operatorName;  // NMOPERADOR
     QString branch;        // CDFILIAL the operator logged in at
     QString client;        // free text the client sent ("sup-host 0.1", "sup-call")
+    QString address;       // the client's IP address, known from the connection's start
     bool loggedIn = false;
+    QString tokenHash;     // hash of the session token the session holds; empty: none
+    QDateTime tokenTouched;  // when the token's last use was last written (UTC)
     QList<Confirmation> confirmations;
 
     static constexpr int kConfirmationSeconds = 300;

@@ -14,6 +14,7 @@
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
@@ -76,7 +77,7 @@ bool Server::readTlsConfiguration(const ServerConfig &config, QSslConfiguration 
 }
 
 Server::Server(const MethodTable &table, const ServerConfig &config, QObject *parent)
-    : QObject(parent), m_config(config), m_dispatcher(table, config.loginDelayMs)
+    : QObject(parent), m_config(config), m_dispatcher(table, LoginPolicy{config.loginDelayMs, config.loginDelayMaxMs, config.tokenIdleMinutes})
 {
 }
 
@@ -181,6 +182,12 @@ void Server::forget(quint64 id)
 void Server::dispatch(ServerConnection *connection, const QVariantMap &message)
 {
     const Session &session = connection->session();
+    // A password login waits its turn in the login throttle on a timer of the connection
+    // (the connection stays busy, so its later messages keep their order).
+    if (const int waitMs = m_dispatcher.admitLogin(session, message); waitMs > 0) {
+        QTimer::singleShot(waitMs, connection, [this, connection, message] { dispatch(connection, message); });
+        return;
+    }
     if (!Dispatcher::needsDatabase(session, message)) {
         connection->finish(m_dispatcher.handle(session, nullptr, message));
         return;

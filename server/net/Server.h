@@ -22,7 +22,9 @@ struct ServerConfig
     quint16 port = 7205;                 // 0: any free port (tests)
     qint64 maxFrame = FrameReader::kDefaultMaxFrame;
     int workers = 4;
-    int loginDelayMs = 1000;             // a refused login is answered after this
+    int loginDelayMs = 1000;             // a refused login is answered after this; doubles per failure
+    int loginDelayMaxMs = 30000;         // up to this
+    int tokenIdleMinutes = 480;          // a session token unused this long is refused
     DatabaseConfig database;
     // TLS: with a certificate (PEM, the server's own first, then its chain) and its key
     // (PEM, unencrypted) every connection is encrypted; without them the wire is plain.

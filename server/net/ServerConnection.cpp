@@ -19,6 +19,7 @@ ServerConnection::ServerConnection(quint64 id, QTcpSocket *socket, qint64 maxFra
     m_socket->setParent(this);
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_peer = QStringLiteral("%1:%2").arg(m_socket->peerAddress().toString()).arg(m_socket->peerPort());
+    m_session.address = m_socket->peerAddress().toString();
     connect(m_socket, &QTcpSocket::readyRead, this, &ServerConnection::readFrames);
     connect(m_socket, &QTcpSocket::disconnected, this, [this] {
         if (!m_closing)

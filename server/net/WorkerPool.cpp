@@ -1,5 +1,7 @@
 #include "WorkerPool.h"
 
+#include <atomic>
+
 #include "ServerLog.h"
 
 #include <QThread>
@@ -58,7 +60,10 @@ void WorkerPool::submit(Task task)
 
 void WorkerPool::run(int index)
 {
-    Database db(m_config, QStringLiteral("sup-worker-%1").arg(index));
+    // Qt keeps database connections by name for the whole process: a second pool (another
+    // server in the process) must not take over this one's.
+    static std::atomic<int> connections{0};
+    Database db(m_config, QStringLiteral("sup-worker-%1-%2").arg(index).arg(++connections));
     QString error;
     const bool opened = db.open(&error);
     {

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QSet>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <stdexcept>
@@ -16,6 +17,7 @@ private slots:
     void serverImplementsExactlyTheContract();
     void namedArgumentsFollowTheContractOrder();
     void everyPacketMethodNamesAKnownLayout();
+    void onlyReadsAreRepeatable();
 };
 
 // docs/server-methods.md carries the argument tables and packet layouts of the contract;
@@ -85,6 +87,27 @@ void tst_Contract::everyPacketMethodNamesAKnownLayout()
     }
     for (const QString &layout : Protocol::packetLayoutNames())
         QVERIFY2(used.contains(layout), qPrintable(layout + QStringLiteral(" is returned by no method")));
+}
+
+// A client sends a read-only method again after a dropped connection: a name that is not
+// in the contract is a typo, and a method that stores or removes must never be among them.
+void tst_Contract::onlyReadsAreRepeatable()
+{
+    for (const QString &name : Protocol::readOnlyMethods()) {
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const MethodContract *m = Protocol::find(name.left(dot), name.mid(dot + 1));
+        QVERIFY2(m, qPrintable(name + QStringLiteral(" is not in the contract")));
+        QVERIFY(m->readOnly);
+    }
+    static const QRegularExpression writes(QStringLiteral("^(Set|Inc|Excl|Del|Duplica|Altera|Reajuste|Carg|Atualiza|ConfSenha)"));
+    int reads = 0;
+    for (const MethodContract &m : Protocol::methods()) {
+        if (writes.match(m.name).hasMatch())
+            QVERIFY2(!m.readOnly, qPrintable(m.qualifiedName()));
+        reads += m.readOnly ? 1 : 0;
+    }
+    QCOMPARE(reads, Protocol::readOnlyMethods().size());
+    QVERIFY(Protocol::method(Protocol::kGridCotaPrec, QStringLiteral("GetGridProdMarc")).readOnly);
 }
 
 QTEST_GUILESS_MAIN(tst_Contract)

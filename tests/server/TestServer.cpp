@@ -78,6 +78,8 @@ TestServer::TestServer()
     m_config.workers = 4;
     m_config.maxFrame = 1024 * 1024;
     m_config.loginDelayMs = 300;
+    // Every test logs in from one address: keep the growing delay short.
+    m_config.loginDelayMaxMs = 1200;
     addTestMethods(m_table);
 }
 
@@ -131,8 +133,8 @@ bool TestServer::start(QString *error)
     // One info line per call and connection would bury the test output; warnings stay.
     QLoggingCategory::setFilterRules(QStringLiteral("sup.*.info=false"));
     m_config.database.engine = DatabaseConfig::Engine::SQLite;
-    m_config.database.path = databasePath();
-    if (!createDatabase(error))
+    m_config.database.path = m_sharedDatabase.isEmpty() ? databasePath() : m_sharedDatabase;
+    if (m_sharedDatabase.isEmpty() && !createDatabase(error))
         return false;
 
     m_thread.start();

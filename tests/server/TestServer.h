@@ -38,6 +38,9 @@ public:
     ServerConfig &config() { return m_config; }
 
     bool start(QString *error);
+    // Serve the database of another test server (already filled) instead of a new one,
+    // as a second server process on one database does.  Before start().
+    void shareDatabase(const QString &path) { m_sharedDatabase = path; }
     // Stops the server and waits for its thread.
     void stop();
     // Closes every connection and stops listening from the server's own thread, as a
@@ -51,6 +54,7 @@ private:
     bool createDatabase(QString *error);
 
     QTemporaryDir m_dir;
+    QString m_sharedDatabase;
     MethodTable m_table;
     ServerConfig m_config;
     QThread m_thread;

@@ -202,9 +202,9 @@ void tst_Methods::migrationsAreRecordedOnce()
     // Versions and names stay those recorded when each engine kept its own schema text.
     const QStringList expected = m_current->isPostgres()
         ? QStringList({"1|schema", "2|functions", "3|history_outlives_quotation", "4|copy_in_progress_parameter",
-                       "5|items_by_product_index", "6|history_indexes_by_quotation"})
+                       "5|items_by_product_index", "6|history_indexes_by_quotation", "7|session_tokens"})
         : QStringList({"1|schema", "3|history_outlives_quotation", "4|copy_in_progress_parameter",
-                       "5|items_by_product_index", "6|history_indexes_by_quotation"});
+                       "5|items_by_product_index", "6|history_indexes_by_quotation", "7|session_tokens"});
     QCOMPARE(rows(*m_current, QStringLiteral("SELECT version, name FROM schema_migrations ORDER BY version")), expected);
     QString hash, name;
     QVERIFY(m_current->operatorCredentials(QStringLiteral("COMP01"), &hash, &name));
@@ -305,7 +305,7 @@ void tst_Methods::migrationKeepsHistoryOfExistingDatabase()
         QVERIFY2(db.migrate(&error), qPrintable(error));
         QCOMPARE(rows(db, QStringLiteral("SELECT version, name FROM schema_migrations WHERE version >= 3")),
                  QStringList({"3|history_outlives_quotation", "4|copy_in_progress_parameter", "5|items_by_product_index",
-                              "6|history_indexes_by_quotation"}));
+                              "6|history_indexes_by_quotation", "7|session_tokens"}));
         QCOMPARE(rows(db, priceSql), prices);
         QCOMPARE(rows(db, headerSql), headers);
         QSqlQuery first = db.exec(priceSql);
@@ -330,7 +330,7 @@ void tst_Methods::migrationKeepsHistoryOfExistingDatabase()
 
         // Started again, nothing is applied twice.
         QVERIFY2(db.migrate(&error), qPrintable(error));
-        QCOMPARE(rows(db, QStringLiteral("SELECT COUNT(*) FROM schema_migrations")), QStringList(pg ? "6" : "5"));
+        QCOMPARE(rows(db, QStringLiteral("SELECT COUNT(*) FROM schema_migrations")), QStringList(pg ? "7" : "6"));
     }
 }
 

@@ -5,8 +5,57 @@
 #include "TestServer.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTcpServer>
 #include <QtTest>
+
+#include <atomic>
+
+namespace {
+
+std::atomic<int> s_tallies{0};
+
+// A TCP relay between the client and the server that the test can cut, as a network
+// failure does: the server goes on (and finishes what it was doing), the client sees its
+// connection drop.
+class Relay : public QObject
+{
+public:
+    explicit Relay(quint16 serverPort) : m_serverPort(serverPort)
+    {
+        m_listener.listen(QHostAddress::LocalHost);
+        connect(&m_listener, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *client = m_listener.nextPendingConnection()) {
+                auto *server = new QTcpSocket(client);
+                server->connectToHost(QHostAddress::LocalHost, m_serverPort);
+                connect(client, &QTcpSocket::readyRead, server, [client, server] {
+                    if (server->state() != QAbstractSocket::ConnectedState)
+                        server->waitForConnected(2000);
+                    server->write(client->readAll());
+                });
+                connect(server, &QTcpSocket::readyRead, client, [client, server] { client->write(server->readAll()); });
+                connect(server, &QTcpSocket::disconnected, client, &QTcpSocket::abort);
+                m_clients << client;
+            }
+        });
+    }
+    quint16 port() const { return m_listener.serverPort(); }
+    // Drops every relayed connection.
+    void cut()
+    {
+        for (QTcpSocket *client : std::as_const(m_clients)) {
+            if (client)
+                client->abort();
+        }
+    }
+
+private:
+    quint16 m_serverPort;
+    QTcpServer m_listener;
+    QList<QPointer<QTcpSocket>> m_clients;
+};
+
+} // namespace
 
 class tst_NetConnection : public QObject
 {
@@ -23,6 +72,10 @@ private slots:
     void loginRefused();
     void unreachableServer();
     void serverGoneMidCall();
+    void passwordGivesWayToTheSessionToken();
+    void logoutEndsTheToken();
+    void droppedWriteIsToldAndNotSentAgain();
+    void droppedReadIsAskedAgainOnceOnANewConnection();
 
 private:
     void configure(NetConnection &connection, quint16 port) const;
@@ -32,6 +85,15 @@ private:
 
 void tst_NetConnection::initTestCase()
 {
+    // Counts its calls after a pause, so that a test can cut the connection meanwhile.
+    MethodContract tally;
+    tally.object = QString::fromLatin1(TestServer::kObject);
+    tally.name = QStringLiteral("Tally");
+    tally.args = {{QStringLiteral("P_MS"), ArgType::Integer}};
+    m_server.table().add(tally, [](CallContext &c) {
+        QThread::msleep(c.args.at(0).toULongLong());
+        return QVariant(++s_tallies);
+    });
     QString error;
     QVERIFY2(m_server.start(&error), qPrintable(error));
     NetCredentials credentials;
@@ -145,6 +207,7 @@ void tst_NetConnection::loginRefused()
     NetConnection connection;
     configure(connection, m_server.port());
     NetCredentials wrong = NetConnection::defaultCredentials();
+    wrong.token.clear();
     wrong.password = QStringLiteral("errada");
     connection.setCredentials(wrong);
     m_busy.clear();
@@ -196,6 +259,13 @@ void tst_NetConnection::serverGoneMidCall()
     QVERIFY2(doomed.start(&error), qPrintable(error));
     NetConnection connection;
     configure(connection, doomed.port());
+    // The session's token belongs to the other server's database: log in here with the
+    // password.
+    NetCredentials own;
+    own.operatorCode = QString::fromLatin1(TestServer::kOperator);
+    own.password = QString::fromLatin1(TestServer::kPassword);
+    own.branch = QStringLiteral("1");
+    connection.setCredentials(own);
     connection.open();
     QSignalSpy dropped(&connection, &NetConnection::disconnected);
 
@@ -209,12 +279,115 @@ void tst_NetConnection::serverGoneMidCall()
         QFAIL("no NetError");
     } catch (const NetError &e) {
         QCOMPARE(e.code(), QStringLiteral("network"));
-        QCOMPARE(e.message(), QStringLiteral("A conexão com o servidor de aplicação foi perdida durante Sleep."));
+        // Sleep may write, for all the connection knows: the buyer is told the store is
+        // in doubt.
+        QVERIFY(e.interrupted());
+        QCOMPARE(e.message(), QStringLiteral("A conexão com o servidor de aplicação foi perdida durante Sleep; "
+                                             "não se sabe se o servidor concluiu a gravação."));
     }
     QVERIFY2(clock.elapsed() < 2500, "the call waited for the answer of a dead connection");
     QCOMPARE(m_busy, (QList<bool>{true, false}));
     QVERIFY(!connection.connected());
     QCOMPARE(dropped.count(), 1);
+}
+
+// After the first login the process keeps the session token and no password; every
+// later connection logs in with the token.
+void tst_NetConnection::passwordGivesWayToTheSessionToken()
+{
+    NetConnection first;
+    configure(first, m_server.port());
+    first.open();
+    const NetCredentials kept = NetConnection::defaultCredentials();
+    QVERIFY(kept.password.isEmpty());
+    QVERIFY(!kept.token.isEmpty());
+
+    NetConnection second;
+    configure(second, m_server.port());
+    QCOMPARE(second.call(QStringLiteral("Operator"), {QString::fromLatin1(TestServer::kOperator)}).toString(),
+             QStringLiteral("comprador1  "));
+    QCOMPARE(NetConnection::defaultCredentials().token, kept.token);
+}
+
+void tst_NetConnection::logoutEndsTheToken()
+{
+    NetCredentials own;
+    own.operatorCode = QString::fromLatin1(TestServer::kOtherOperator);
+    own.password = QString::fromLatin1(TestServer::kPassword);
+    own.branch = QStringLiteral("1");
+    NetConnection connection;
+    configure(connection, m_server.port());
+    connection.setCredentials(own);
+    connection.open();
+    connection.close();
+    // Opened again with the token alone: the password went at the first login.
+    QCOMPARE(connection.call(QStringLiteral("Echo"), {QVariant(3)}).toInt(), 3);
+
+    connection.logout();
+    QVERIFY(!connection.connected());
+    // Neither token nor password is left to log in with.
+    try {
+        connection.open();
+        QFAIL("opened without token or password");
+    } catch (const NetError &e) {
+        QCOMPARE(e.code(), QStringLiteral("auth"));
+        QCOMPARE(e.message(), QStringLiteral("Operador ou senha inválidos."));
+    }
+}
+
+void tst_NetConnection::droppedWriteIsToldAndNotSentAgain()
+{
+    Relay relay(m_server.port());
+    NetConnection connection;
+    configure(connection, relay.port());
+    connection.open();
+    const int before = s_tallies;
+    QTimer::singleShot(150, &relay, [&relay] { relay.cut(); });
+    try {
+        connection.call(QStringLiteral("Tally"), {QVariant(500)});
+        QFAIL("no NetError");
+    } catch (const NetError &e) {
+        QCOMPARE(e.code(), QStringLiteral("network"));
+        QVERIFY(e.interrupted());
+        QCOMPARE(e.message(), QStringLiteral("A conexão com o servidor de aplicação foi perdida durante Tally; "
+                                             "não se sabe se o servidor concluiu a gravação."));
+    }
+    // The server did it once, and the client did not ask again.
+    QTRY_COMPARE(s_tallies.load(), before + 1);
+    QTest::qWait(700);
+    QCOMPARE(s_tallies.load(), before + 1);
+    // The next call connects again with the session token.
+    QCOMPARE(connection.call(QStringLiteral("Tally"), {QVariant(0)}).toInt(), before + 2);
+}
+
+void tst_NetConnection::droppedReadIsAskedAgainOnceOnANewConnection()
+{
+    Relay relay(m_server.port());
+    NetConnection connection;
+    configure(connection, relay.port());
+    connection.open();
+    MethodContract read;
+    read.object = QString::fromLatin1(TestServer::kObject);
+    read.name = QStringLiteral("Tally");
+    read.args = {{QStringLiteral("P_MS"), ArgType::Integer}};
+    read.readOnly = true;
+    const int before = s_tallies;
+    QTimer::singleShot(150, &relay, [&relay] { relay.cut(); });
+    m_busy.clear();
+    QCOMPARE(connection.call(read, {{QStringLiteral("P_MS"), 500}}).toInt(), before + 2);
+    QCOMPARE(m_busy, (QList<bool>{true, false}));   // one call for the form
+    QVERIFY(connection.connected());
+
+    // Dropped again on the second try: the buyer is told.
+    QTimer::singleShot(150, &relay, [&relay] { relay.cut(); });
+    QTimer::singleShot(900, &relay, [&relay] { relay.cut(); });
+    try {
+        connection.call(read, {{QStringLiteral("P_MS"), 1000}});
+        QFAIL("no NetError");
+    } catch (const NetError &e) {
+        QVERIFY(e.interrupted());
+        QCOMPARE(e.message(), QStringLiteral("A conexão com o servidor de aplicação foi perdida durante Tally."));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_NetConnection)

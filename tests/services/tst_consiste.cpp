@@ -2,6 +2,7 @@
 #include "DataPacket.h"
 #include "DataSetError.h"
 #include "NetError.h"
+#include "TMessages.h"
 #include "ScriptedUserInterface.h"
 #include "ShowAvi.h"
 
@@ -235,10 +236,14 @@ void tst_Consiste::runGuardedStopsEveryException()
     QVERIFY(!runGuarded([] { MensErro("Comprador deve ser informado.", true); }));
     QCOMPARE(m_ui.errors().size(), 1); // shown once, by MensErro
     QVERIFY(!runGuarded([] { throw NetError("network", "Servidor indisponível"); }));
+    QVERIFY(!runGuarded([] { throw NetError("conflict", "Alterado por outro usuário"); }));
     QVERIFY(!runGuarded([] { throw DataSetError("Campo obrigatório"); }));
     QVERIFY(!runGuarded([] { throw std::runtime_error("outro"); }));
-    QCOMPARE(m_ui.errors(), (QStringList{"Comprador deve ser informado.", "Servidor indisponível",
-                                         "Campo obrigatório", "outro"}));
+    // A failed connection adds that nothing typed was discarded; a refusal is shown as sent.
+    const QString kept = TMessages::padrao().Msg(QStringLiteral("Net_AlteracoesMantidas"));
+    QVERIFY(kept.startsWith(QStringLiteral("Nada do que foi digitado foi descartado")));
+    QCOMPARE(m_ui.errors(), (QStringList{"Comprador deve ser informado.", "Servidor indisponível\n\n" + kept,
+                                         "Alterado por outro usuário", "Campo obrigatório", "outro"}));
     int calls = 0;
     auto slot = guarded([&calls] { ++calls; throw Abort(); });
     slot(true);

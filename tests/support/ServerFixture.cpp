@@ -84,15 +84,16 @@ bool ServerFixture::startPostgres(QString *error, const QString &demoSize)
                   demoSize, error);
 }
 
-bool ServerFixture::launch(const QStringList &databaseArguments, const QString &demoSize, QString *error)
+bool ServerFixture::launch(const QStringList &databaseArguments, const QString &demoSize, QString *error, quint16 port)
 {
+    m_databaseArguments = databaseArguments;
     const QString program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("sup-server"));
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_output.clear();
     m_process->start(program, databaseArguments
                                   + QStringList{QStringLiteral("--init-demo"), demoSize, QStringLiteral("--listen"),
-                                                QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QStringLiteral("0"),
+                                                QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QString::number(port),
                                                 QStringLiteral("--log-file"), m_dir.filePath(QStringLiteral("server.log"))});
     if (!m_process->waitForStarted(10000)) {
         *error = QStringLiteral("cannot start %1: %2").arg(program, m_process->errorString());
@@ -158,6 +159,27 @@ void ServerFixture::dropPostgresDatabase()
 bool ServerFixture::running() const
 {
     return m_process && m_process->state() == QProcess::Running;
+}
+
+void ServerFixture::kill()
+{
+    if (!running())
+        return;
+    m_killedPort = m_port;
+    m_process->kill();
+    m_process->waitForFinished(10000);
+}
+
+bool ServerFixture::restart(QString *error)
+{
+    if (running())
+        return true;
+    if (m_databaseArguments.isEmpty() || m_killedPort == 0) {
+        *error = QStringLiteral("restart() follows kill()");
+        return false;
+    }
+    // The port the session's connections know; the demo data is there already.
+    return launch(m_databaseArguments, QStringLiteral("small"), error, m_killedPort);
 }
 
 void ServerFixture::stop()

@@ -54,6 +54,10 @@ public:
     // Closes the session and stops the server (also run by the destructor).
     void stop();
     bool running() const;
+    // Ends the server at once (SIGKILL), as a crash or a pulled cable would; the session
+    // and the database stay.  restart() starts it again on the same database and port.
+    void kill();
+    bool restart(QString *error);
 
     // Opens the session of an operator (Corvane::openSession) and installs the scripted
     // user interface, cleared.  A session already open is closed first.
@@ -89,7 +93,7 @@ public:
     QString folder() const { return m_dir.path(); }
 
 private:
-    bool launch(const QStringList &databaseArguments, const QString &demoSize, QString *error);
+    bool launch(const QStringList &databaseArguments, const QString &demoSize, QString *error, quint16 port = 0);
     // Runs a statement on the PostgreSQL server's maintenance database.
     bool adminExec(const QString &sql, QString *error);
     void dropPostgresDatabase();
@@ -102,6 +106,8 @@ private:
     int m_pgPort = 5432;
     QString m_skipReason;
     std::unique_ptr<QProcess> m_process;
+    QStringList m_databaseArguments;   // of the last start, for restart()
+    quint16 m_killedPort = 0;
     QString m_output;
     quint16 m_port = 0;
     Corvane::Lookups m_lookups = Corvane::Lookups::Direct;
