@@ -3,7 +3,7 @@
 -- their change text; the price-altered mark where a price above zero was replaced, the
 -- priced mark where the new price is above zero, and the justification when one is given.
 -- The history rows are reached by their numbers only (the unary plus keeps the planner on
--- the numbers, which lead straight to the call's rows at the end of the table).
+-- the numbers, which lead straight to the rows of the call at the end of the table).
 UPDATE ITCOLETAPR
    SET VRPRECUNIITM = H.VRPRECNOVO,
        IDPRECALT = CASE WHEN H.VRPRECANT > 0 THEN 'S' ELSE ITCOLETAPR.IDPRECALT END,
