@@ -83,7 +83,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     FuzzCheck::silenceLogs();
     harness = new Harness;
     registerServerObjects(harness->table);
-    harness->dispatcher = std::make_unique<Dispatcher>(harness->table, 0);
+    // No login delay and no throttle: a refused login must not slow the run.
+    LoginPolicy noDelay;
+    noDelay.delayMs = 0;
+    harness->dispatcher = std::make_unique<Dispatcher>(harness->table, noDelay);
     QString error;
     if (!harness->database.create(&error)) {
         std::fprintf(stderr, "scratch database: %s\n", qPrintable(error));
