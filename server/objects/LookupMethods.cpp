@@ -19,12 +19,13 @@ QVariantMap lookupParameters(const CallContext &ctx, const QString &textName)
         return ServerError::arguments(ServerText::message(QStringLiteral("Consulta_Parametros"), {textName, why}));
     };
     if (names.size() != values.size())
-        throw refuse(QStringLiteral("%1 nomes e %2 valores").arg(names.size()).arg(values.size()));
+        throw refuse(ServerText::message(QStringLiteral("Consulta_Param_Qtde"),
+                                         {QString::number(names.size()), QString::number(values.size())}));
     QVariantMap params;
     for (int i = 0; i < names.size(); ++i) {
         const QVariant &name = names.at(i);
         if (name.typeId() != QMetaType::QString || name.toString().trimmed().isEmpty())
-            throw refuse(QStringLiteral("nome %1 não é um texto").arg(i));
+            throw refuse(ServerText::message(QStringLiteral("Consulta_Param_Nome"), {QString::number(i)}));
         const QVariant &value = values.at(i);
         switch (value.typeId()) {
         case QMetaType::UnknownType:
@@ -40,7 +41,8 @@ QVariantMap lookupParameters(const CallContext &ctx, const QString &textName)
         case QMetaType::QDateTime:
             break;
         default:
-            throw refuse(QStringLiteral("valor de %1 (%2)").arg(name.toString(), MethodTable::valueTypeName(value)));
+            throw refuse(ServerText::message(QStringLiteral("Consulta_Param_Valor"),
+                                             {name.toString(), MethodTable::valueTypeName(value)}));
         }
         params.insert(name.toString(), value.typeId() == QMetaType::Nullptr ? QVariant() : value);
     }

@@ -254,16 +254,16 @@ QString readRequest(CallContext &ctx, CopyRequest &r)
         r.allBuyers = !ctx.arg(QStringLiteral("ListaCompradorEscolhida")).toBool();
         r.buyers = Arguments::canonicalList(ctx.arg(QStringLiteral("ListaComprador")), kOperatorCodeWidth);
         if (!r.allBuyers && r.buyers.isEmpty())
-            return ServerText::message(QStringLiteral("Arg_N_Inf"), {QStringLiteral("Comprador")});
+            return ServerText::message(QStringLiteral("Arg_N_Inf"), {ServerText::message(QStringLiteral("Nome_Comprador"))});
     } else {
         r.number = Arguments::code(ctx, QStringLiteral("NRCOLEPRECO"), 10);
         if (r.number.isEmpty())
-            return ServerText::message(QStringLiteral("Arg_N_Inf"), {QStringLiteral("Cotação")});
+            return ServerText::message(QStringLiteral("Arg_N_Inf"), {ServerText::message(QStringLiteral("Nome_Cotacao"))});
     }
     r.allRegions = !ctx.arg(QStringLiteral("ListaRegiaoEscolhida")).toBool();
     r.regions = Arguments::canonicalList(ctx.arg(QStringLiteral("ListaRegiao")), 3);
     if (!r.allRegions && r.regions.isEmpty())
-        return ServerText::message(QStringLiteral("Arg_N_Inf"), {QStringLiteral("Região")});
+        return ServerText::message(QStringLiteral("Arg_N_Inf"), {ServerText::message(QStringLiteral("Nome_Regiao"))});
     r.olSuppliers = Arguments::canonicalList(ctx.arg(QStringLiteral("ListaFornOL")), 21);
     r.allOlSuppliers = r.olSuppliers.isEmpty();
     r.noData = Arguments::text(ctx, QStringLiteral("N_Dados"));

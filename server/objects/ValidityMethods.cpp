@@ -121,16 +121,16 @@ QVariant AlteraValidade(CallContext &ctx)
     s.allBuyers = Arguments::isAllMark(ctx.arg(QStringLiteral("TodosComprador")));
     s.buyers = Arguments::canonicalList(ctx.arg(QStringLiteral("ListaComprador")), kOperatorCodeWidth);
     if (!s.allBuyers && s.buyers.isEmpty())
-        return failure(QStringLiteral("Arg_N_Inf"), {QStringLiteral("Comprador")});
+        return failure(QStringLiteral("Arg_N_Inf"), {ServerText::message(QStringLiteral("Nome_Comprador"))});
     s.allSuppliers = Arguments::isAllMark(ctx.arg(QStringLiteral("TodosForn")));
     s.suppliers = Arguments::canonicalList(ctx.arg(QStringLiteral("ListaForn")), 21);
     if (!s.allSuppliers && s.suppliers.isEmpty())
-        return failure(QStringLiteral("Arg_N_Inf"), {QStringLiteral("Fornecedor")});
+        return failure(QStringLiteral("Arg_N_Inf"), {ServerText::message(QStringLiteral("Nome_Fornecedor"))});
     const bool allQuotations = Arguments::isAllMark(ctx.arg(QStringLiteral("TodasCotacoes")));
     const QStringList picked = Arguments::canonicalList(ctx.arg(QStringLiteral("ListaCotacao")), 10)
                                    .split(QLatin1Char('_'), Qt::SkipEmptyParts);
     if (!allQuotations && picked.isEmpty())
-        return failure(QStringLiteral("Arg_N_Inf"), {QStringLiteral("Cotação")});
+        return failure(QStringLiteral("Arg_N_Inf"), {ServerText::message(QStringLiteral("Nome_Cotacao"))});
 
     QString result;
     ctx.db.transaction(
