@@ -15,6 +15,7 @@
 #include <QMutex>
 #include <QSslSocket>
 #include <QTcpSocket>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QtEndian>
 
@@ -26,6 +27,8 @@ constexpr qint64 kMaxFrame = 64 * 1024 * 1024;
 constexpr int kConnectTimeoutMs = 15000;
 // How long a call waits for its answer on the socket before waiting in the event loop.
 constexpr qint64 kQuickWaitMs = 5;
+// A receive buffer that held a large answer gives its memory back once it is read.
+constexpr qsizetype kKeptBufferCapacity = 1024 * 1024;
 
 QMutex g_credentialsMutex;
 NetCredentials g_defaultCredentials;
@@ -246,20 +249,41 @@ void NetConnection::open()
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
         if (socket != d->socket)
             return;
-        d->buffer.append(socket->readAll());
-        while (d->buffer.size() >= 4) {
-            const quint32 length = qFromBigEndian<quint32>(d->buffer.constData());
+        // Read straight into the buffer's free end; the allocation is kept between answers.
+        const qint64 ready = socket->bytesAvailable();
+        if (ready > 0) {
+            const qsizetype old = d->buffer.size();
+            d->buffer.resize(old + qsizetype(ready));
+            const qint64 got = socket->read(d->buffer.data() + old, ready);
+            d->buffer.resize(old + qsizetype(qMax<qint64>(got, 0)));
+        }
+        qsizetype offset = 0;
+        // The answers read are dropped from the buffer once, whichever way the loop ends.
+        const auto consumed = qScopeGuard([this, &offset] {
+            if (offset == 0)
+                return;
+            if (offset < d->buffer.size())
+                d->buffer.remove(0, offset);
+            else if (d->buffer.capacity() > kKeptBufferCapacity)
+                d->buffer.clear();
+            else
+                d->buffer.resize(0);
+        });
+        while (d->buffer.size() - offset >= 4) {
+            const quint32 length = qFromBigEndian<quint32>(d->buffer.constData() + offset);
             if (length == 0 || qint64(length) > kMaxFrame) {
                 d->protocolError = QStringLiteral("a frame of %1 bytes").arg(length);
                 socket->abort();
                 return;
             }
-            if (d->buffer.size() < 4 + qsizetype(length))
+            if (d->buffer.size() - offset < 4 + qsizetype(length))
                 return;
             QVariant message;
             QString reason;
-            const bool ok = CborCodec::decode(d->buffer.mid(4, length), &message, &reason);
-            d->buffer.remove(0, 4 + length);
+            // Decoded in place: the decoder copies every value it keeps out of the bytes.
+            const bool ok = CborCodec::decode(
+                    QByteArray::fromRawData(d->buffer.constData() + offset + 4, length), &message, &reason);
+            offset += 4 + qsizetype(length);
             if (!ok || message.typeId() != QMetaType::QVariantMap) {
                 d->protocolError = ok ? QStringLiteral("an answer that is not a map") : reason;
                 socket->abort();

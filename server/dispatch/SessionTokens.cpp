@@ -76,16 +76,20 @@ bool SessionTokens::redeem(Database &db, const QString &token, Session &session)
         return false;
     const QDateTime now = nowUtc();
     const QString hash = hashOf(token);
-    QSqlQuery q = db.execNamed(QStringLiteral("SessionTokenFind"),
-                          {{QStringLiteral("P_DSHASHTOKEN"), hash},
-                           {QStringLiteral("P_LIMITE"), db.bindValue(idleLimit(now))}});
-    if (!q.next())
+    bool found = false;
+    db.readNamed(QStringLiteral("SessionTokenFind"),
+                 {{QStringLiteral("P_DSHASHTOKEN"), hash}, {QStringLiteral("P_LIMITE"), db.bindValue(idleLimit(now))}},
+                 [&](QSqlQuery &q) {
+                     if (!q.next())
+                         return;
+                     found = true;
+                     session.operatorCode = q.value(0).toString();
+                     session.branch = q.value(1).toString();
+                     session.operatorName = q.value(2).toString().trimmed();
+                 });
+    if (!found)
         return false;
-    session.operatorCode = q.value(0).toString();
-    session.branch = q.value(1).toString();
-    session.operatorName = q.value(2).toString().trimmed();
-    q.finish();
-    db.execNamed(QStringLiteral("SessionTokenTouch"),
+    db.runNamed(QStringLiteral("SessionTokenTouch"),
             {{QStringLiteral("P_DSHASHTOKEN"), hash}, {QStringLiteral("P_AGORA"), db.bindValue(now)}});
     session.tokenHash = hash;
     session.tokenTouched = now;
@@ -99,7 +103,7 @@ bool SessionTokens::touchIfDue(Database &db, Session &session) const
     const QDateTime now = nowUtc();
     if (session.tokenTouched.isValid() && session.tokenTouched.secsTo(now) < touchIntervalSeconds())
         return false;
-    db.execNamed(QStringLiteral("SessionTokenTouch"),
+    db.runNamed(QStringLiteral("SessionTokenTouch"),
             {{QStringLiteral("P_DSHASHTOKEN"), session.tokenHash}, {QStringLiteral("P_AGORA"), db.bindValue(now)}});
     session.tokenTouched = now;
     return true;

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+
+class QIODevice;
 #include <QVariant>
 
 // Splits the byte stream of one connection into frames: a 4-byte big-endian length N,
@@ -19,6 +21,9 @@ public:
     explicit FrameReader(qint64 maxFrame = kDefaultMaxFrame) : m_maxFrame(maxFrame) {}
 
     void append(const QByteArray &bytes);
+    // Appends what device has ready, read straight into the buffer's free end (no
+    // intermediate array; the buffer's allocation is kept from frame to frame).
+    void readFrom(QIODevice *device);
     // Takes the next complete message out of the buffer.  Once Failed, stays Failed.
     Status next(QVariant *message);
 
@@ -31,6 +36,8 @@ public:
 
 private:
     Status fail(const QString &reason);
+    // Drops what was consumed before the buffer grows.
+    void compact();
 
     qint64 m_maxFrame;
     QByteArray m_buffer;

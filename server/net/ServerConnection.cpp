@@ -45,7 +45,7 @@ void ServerConnection::readFrames()
 {
     if (m_closing)
         return;
-    m_reader.append(m_socket->readAll());
+    m_reader.readFrom(m_socket);
     for (;;) {
         QVariant message;
         const FrameReader::Status status = m_reader.next(&message);

@@ -17,37 +17,41 @@ std::atomic<int> g_confirmationSeconds{Session::kConfirmationSeconds};
 
 QString AccessRules::centralBranch(Database &db, const QString &branch)
 {
-    QSqlQuery q = db.execNamed(QStringLiteral("CentralBranch"), {{QStringLiteral("P_CDFILIAL"), branch}});
-    return q.next() ? q.value(0).toString() : QString();
+    return db.valueNamed(QStringLiteral("CentralBranch"), {{QStringLiteral("P_CDFILIAL"), branch}}).toString();
 }
 
 QString AccessRules::parameter(Database &db, const QString &centralBranch, const QString &name,
                                const QString &fallback)
 {
-    QSqlQuery q = db.execNamed(QStringLiteral("GetParaSupri"), {{QStringLiteral("P_CDFILIAL"), centralBranch}});
-    if (!q.next())
-        return fallback;
-    const QString v = q.record().value(name).toString();
+    QString v;
+    db.readNamed(QStringLiteral("GetParaSupri"), {{QStringLiteral("P_CDFILIAL"), centralBranch}}, [&](QSqlQuery &q) {
+        if (q.next())
+            v = q.record().value(name).toString();
+    });
     return v.isEmpty() ? fallback : v;
 }
 
 QString AccessRules::quotationRefusal(Database &db, const QString &operatorCode, const QString &buyerCode,
                                       const QString &centralBranch)
 {
-    QSqlQuery related = db.execNamed(QStringLiteral("RelatedOperators"), {{QStringLiteral("P_CDCOMPRADOR"), buyerCode}});
     bool anyRelated = false;
-    while (related.next()) {
-        anyRelated = true;
-        if (related.value(0).toString() == operatorCode) {
-            return related.value(1).toString() == QLatin1String("N")
-                       ? ServerText::message(QStringLiteral("Oper_Relac_N_Aut"))
-                       : QString();
+    bool related = false;
+    bool authorised = false;
+    db.readNamed(QStringLiteral("RelatedOperators"), {{QStringLiteral("P_CDCOMPRADOR"), buyerCode}}, [&](QSqlQuery &q) {
+        while (q.next()) {
+            anyRelated = true;
+            if (q.value(0).toString() == operatorCode) {
+                related = true;
+                authorised = q.value(1).toString() != QLatin1String("N");
+                return;
+            }
         }
-    }
+    });
+    if (related)
+        return authorised ? QString() : ServerText::message(QStringLiteral("Oper_Relac_N_Aut"));
     if (anyRelated)
         return ServerText::message(QStringLiteral("Oper_N_Relac"));
-    QSqlQuery buyer = db.execNamed(QStringLiteral("IsBuyer"), {{QStringLiteral("P_CDOPERADOR"), operatorCode}});
-    if (!buyer.next())
+    if (!db.valueNamed(QStringLiteral("IsBuyer"), {{QStringLiteral("P_CDOPERADOR"), operatorCode}}).isValid())
         return ServerText::message(QStringLiteral("Oper_NComp"));
     if (parameter(db, centralBranch, QStringLiteral("IDUMPRODCMP"), QStringLiteral("N")) != QLatin1String("S")
         && operatorCode != buyerCode)
@@ -57,9 +61,11 @@ QString AccessRules::quotationRefusal(Database &db, const QString &operatorCode,
 
 bool AccessRules::isManagerOf(Database &db, const QString &managerCode, const QString &buyerCode)
 {
-    QSqlQuery q = db.execNamed(QStringLiteral("IsManagerOfBuyer"),
-                               {{QStringLiteral("P_CDOPERGERE"), managerCode}, {QStringLiteral("P_CDOPERCOMP"), buyerCode}});
-    return q.next();
+    bool found = false;
+    db.readNamed(QStringLiteral("IsManagerOfBuyer"),
+                 {{QStringLiteral("P_CDOPERGERE"), managerCode}, {QStringLiteral("P_CDOPERCOMP"), buyerCode}},
+                 [&found](QSqlQuery &q) { found = q.next(); });
+    return found;
 }
 
 int AccessRules::confirmationSeconds()

@@ -31,8 +31,9 @@ QVariantMap quotationKey(const CallContext &ctx)
 
 QVariant packetOf(CallContext &ctx, const QString &statement, const QVariantMap &params)
 {
-    QSqlQuery q = ctx.db.execNamed(statement, params);
-    return PacketBuilder(ctx.method).addRows(q).result();
+    PacketBuilder packet(ctx.method);
+    ctx.db.readNamed(statement, params, [&packet](QSqlQuery &q) { packet.addRows(q); });
+    return packet.result();
 }
 
 // GetGridRegiao(CDFILIAL, NRCOLEPRECO): the quotation's regions, by code.

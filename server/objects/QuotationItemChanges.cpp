@@ -686,14 +686,14 @@ void QuotationItemChanges::write(Database &db, const Quotation &quotation)
                                                            {itemText(item.original), concluded.value(1).toString().trimmed()}));
         }
         concluded.finish();
-        db.execNamed(QStringLiteral("ItemsOffLists"), params);
+        db.runNamed(QStringLiteral("ItemsOffLists"), params);
     }
     const QVariantMap stamp = {{QStringLiteral("P_CDOPERADOR"), m_options.operatorCode},
                                {QStringLiteral("P_DTHRALTE"), m_options.moment}};
     if (!deleted.isEmpty()) {
         QVariantMap params = quotationKey;
         params.insert(QStringLiteral("P_CHAVES"), deleted.text());
-        db.execNamed(QStringLiteral("ItemsDelete"), params);
+        db.runNamed(QStringLiteral("ItemsDelete"), params);
     }
     if (!moves.empty()) {
         std::sort(moves.begin(), moves.end(), [&](int a, int b) { return m_items.at(a).moved < m_items.at(b).moved; });
@@ -737,13 +737,13 @@ void QuotationItemChanges::write(Database &db, const Quotation &quotation)
         QVariantMap params = quotationKey;
         params.insert(stamp);
         params.insert(QStringLiteral("P_ITENS"), updated.text());
-        db.execNamed(QStringLiteral("ItemsUpdate"), params);
+        db.runNamed(QStringLiteral("ItemsUpdate"), params);
     }
     if (!inserted.isEmpty()) {
         QVariantMap params = quotationKey;
         params.insert(stamp);
         params.insert(QStringLiteral("P_ITENS"), inserted.text());
-        db.execNamed(QStringLiteral("ItemsInsert"), params);
+        db.runNamed(QStringLiteral("ItemsInsert"), params);
     }
     if (!history.isEmpty()) {
         QVariantMap params = quotationKey;
@@ -751,7 +751,7 @@ void QuotationItemChanges::write(Database &db, const Quotation &quotation)
         params.insert(QStringLiteral("P_DTHRALTER"), m_options.moment);
         params.insert(QStringLiteral("P_DSABRANGENCIA"), m_options.scopeText.left(kScopeWidth));
         params.insert(QStringLiteral("P_HIST"), history.text());
-        db.execNamed(QStringLiteral("ItemsHistory"), params);
+        db.runNamed(QStringLiteral("ItemsHistory"), params);
     }
     m_itemsWritten = deleted.rows() + int(moves.size()) + updated.rows() + inserted.rows();
     m_historyRows = history.rows();

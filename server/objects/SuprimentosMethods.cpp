@@ -22,9 +22,9 @@ QVariant GetParaSupri(CallContext &ctx)
     const QString central = AccessRules::centralBranch(ctx.db, branch);
     if (central.isEmpty())
         throw ServerError::arguments(ServerText::message(QStringLiteral("Filial_N_Cad"), {branch}));
-    QSqlQuery q = ctx.db.execNamed(QStringLiteral("GetParaSupri"), {{QStringLiteral("P_CDFILIAL"), central}});
     PacketBuilder packet(ctx.method);
-    packet.addRows(q);
+    ctx.db.readNamed(QStringLiteral("GetParaSupri"), {{QStringLiteral("P_CDFILIAL"), central}},
+                     [&packet](QSqlQuery &q) { packet.addRows(q); });
     if (packet.packet().rowCount() == 0)
         packet.addRow({central, "S", "S", "N", "N", "D", "S", "S", "N", "S"});
     return packet.result();

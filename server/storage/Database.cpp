@@ -9,6 +9,7 @@
 #include <QLoggingCategory>
 #include <QMap>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -100,6 +101,8 @@ Database::Database(const DatabaseConfig &config, const QString &connectionName)
 
 Database::~Database()
 {
+    // The kept statements belong to the connection: gone before it closes.
+    m_kept.clear();
     if (m_db.isOpen())
         m_db.close();
     m_db = QSqlDatabase();
@@ -356,6 +359,67 @@ QSqlQuery Database::exec(const QString &sql, const QVariantMap &params)
 QSqlQuery Database::execNamed(const QString &statement, const QVariantMap &params)
 {
     return exec(ServerText::sql(statement, isPostgres()), params);
+}
+
+void Database::readKept(const QString &sql, const QVariantMap &params, const std::function<void(QSqlQuery &)> &read)
+{
+    auto found = m_kept.find(sql);
+    if (found != m_kept.end() && found->second->inUse) {
+        // Already running further up this call: this use gets a statement of its own.
+        QSqlQuery own = prepare(sql);
+        run(own, params);
+        read(own);
+        return;
+    }
+    if (found == m_kept.end()) {
+        if (m_kept.size() >= kMaxKept) {
+            for (auto it = m_kept.begin(); it != m_kept.end();)
+                it = it->second->inUse ? std::next(it) : m_kept.erase(it);
+        }
+        auto kept = std::make_unique<KeptStatement>();
+        kept->query = prepare(sql);
+        found = m_kept.emplace(sql, std::move(kept)).first;
+    }
+    // Held by pointer: the map may grow (and rehash) while read runs.
+    KeptStatement *kept = found->second.get();
+    kept->inUse = true;
+    const auto release = qScopeGuard([kept] {
+        kept->query.finish();
+        kept->inUse = false;
+    });
+    for (const QString &name : std::as_const(kept->bound)) {
+        if (!params.contains(name))
+            kept->query.bindValue(QLatin1Char(':') + name, QVariant(QMetaType(QMetaType::QString)));
+    }
+    for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
+        if (!kept->bound.contains(it.key()))
+            kept->bound.append(it.key());
+    }
+    run(kept->query, params);
+    read(kept->query);
+}
+
+void Database::readNamed(const QString &statement, const QVariantMap &params,
+                         const std::function<void(QSqlQuery &)> &read)
+{
+    readKept(ServerText::sql(statement, isPostgres()), params, read);
+}
+
+QVariant Database::valueNamed(const QString &statement, const QVariantMap &params)
+{
+    QVariant value;
+    readNamed(statement, params, [&value](QSqlQuery &q) {
+        if (q.next())
+            value = q.value(0);
+    });
+    return value;
+}
+
+int Database::runNamed(const QString &statement, const QVariantMap &params)
+{
+    int rows = 0;
+    readNamed(statement, params, [&rows](QSqlQuery &q) { rows = q.numRowsAffected(); });
+    return rows;
 }
 
 QDate Database::toDate(const QVariant &value)

@@ -9,6 +9,8 @@
 
 #include <functional>
 #include <limits>
+#include <memory>
+#include <unordered_map>
 
 // Where the server's data lives.  Every SQLite / PostgreSQL difference sits in this
 // class; the rest of the server writes portable SQL with named parameters.
@@ -83,6 +85,27 @@ public:
     QSqlQuery prepare(const QString &sql);
     void run(QSqlQuery &query, const QVariantMap &params);
 
+    // Statements kept prepared.  The statements a call runs again and again (access
+    // rules, grids, the item writes) are prepared once per connection and kept while it
+    // lives, sparing the engine's parse and plan of every call.  The kept statement never
+    // leaves these functions: it is reset before they return, so it holds no read
+    // snapshot afterwards, and a use of the same statement from inside read gets a
+    // statement of its own.  Every parameter the statement had before is bound again:
+    // one left out is null, never the value of an earlier call.
+    //
+    // readNamed runs a statement kept as a resource (ServerText::sql) and hands the
+    // result to read; valueNamed answers the first column of the first row (invalid when
+    // there is none); runNamed runs a writing statement and answers the rows it changed.
+    void readNamed(const QString &statement, const QVariantMap &params,
+                   const std::function<void(QSqlQuery &)> &read);
+    QVariant valueNamed(const QString &statement, const QVariantMap &params);
+    int runNamed(const QString &statement, const QVariantMap &params);
+    // The same for a statement given as text.
+    void readKept(const QString &sql, const QVariantMap &params, const std::function<void(QSqlQuery &)> &read);
+
+    // How many statements this connection keeps prepared (for tests and the log).
+    int keptStatements() const { return int(m_kept.size()); }
+
     // True while transaction() runs on this connection.
     bool inTransaction() const { return m_transactionDepth > 0; }
 
@@ -103,8 +126,18 @@ private:
     bool configureSqlite(QString *error);
     bool applyMigration(int version, const QString &name, const QString &text, QString *error);
 
+    struct KeptStatement
+    {
+        QSqlQuery query;
+        QStringList bound;    // the parameters bound at its last run
+        bool inUse = false;
+    };
+    // At most this many statements are kept; beyond it those not in use are let go.
+    static constexpr size_t kMaxKept = 256;
+
     DatabaseConfig m_config;
     int m_transactionDepth = 0;
+    std::unordered_map<QString, std::unique_ptr<KeptStatement>> m_kept;
     QString m_connectionName;
     QSqlDatabase m_db;
 };
