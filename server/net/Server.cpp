@@ -1,6 +1,7 @@
 #include "Server.h"
 
 #include "MethodTable.h"
+#include "ReplyChannel.h"
 #include "ServerConnection.h"
 #include "ServerLog.h"
 #include "ServerText.h"
@@ -200,15 +201,22 @@ void Server::dispatch(ServerConnection *connection, const QVariantMap &message)
         return;
     }
     const quint64 id = connection->id();
-    m_pool->submit([this, id, session, message](Database &db) {
+    m_pool->submit([this, id, session, message, channel = connection->directChannel()](Database &db) {
         DispatchOutcome outcome = m_dispatcher.handle(session, &db, message);
         // Encoded here, on the worker: the server's thread is shared by every connection
         // and only writes the bytes.
         QByteArray frame = FrameReader::encodeFrame(outcome.reply);
+        // An answer due now goes out from here, as far as the connection takes it at once;
+        // a delayed one (a refused login) or one that closes the connection is the
+        // server's thread's to send.  The connection stays busy until the server's thread
+        // has the outcome, so the next message still waits for this one.
+        qsizetype sent = 0;
+        if (channel && outcome.delayMs == 0 && !outcome.closeAfter)
+            sent = channel->write(frame);
         // Posted to the server, which outlives the workers; the connection may be gone.
-        QMetaObject::invokeMethod(this, [this, id, outcome = std::move(outcome), frame = std::move(frame)] {
+        QMetaObject::invokeMethod(this, [this, id, outcome = std::move(outcome), frame = std::move(frame), sent] {
             if (ServerConnection *connection = m_connections.value(id))
-                connection->finish(outcome, frame);
+                connection->finish(outcome, frame, sent);
         }, Qt::QueuedConnection);
     });
 }

@@ -1,5 +1,6 @@
 #include "ServerConnection.h"
 
+#include "ReplyChannel.h"
 #include "Server.h"
 #include "ServerLog.h"
 
@@ -18,6 +19,7 @@ ServerConnection::ServerConnection(quint64 id, QTcpSocket *socket, qint64 maxFra
 {
     m_socket->setParent(this);
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_channel = ReplyChannel::open(m_socket);
     m_peer = QStringLiteral("%1:%2").arg(m_socket->peerAddress().toString()).arg(m_socket->peerPort());
     m_session.address = m_socket->peerAddress().toString();
     connect(m_socket, &QTcpSocket::readyRead, this, &ServerConnection::readFrames);
@@ -37,8 +39,15 @@ ServerConnection::~ServerConnection()
 {
     // The socket goes with this object; it must not report its end to a half-destroyed one.
     m_closing = true;
+    if (m_channel)
+        m_channel->shutdown();
     m_socket->disconnect(this);
     m_socket->abort();
+}
+
+std::shared_ptr<ReplyChannel> ServerConnection::directChannel() const
+{
+    return m_closing || m_socket->bytesToWrite() > 0 ? nullptr : m_channel;
 }
 
 void ServerConnection::readFrames()
@@ -82,7 +91,7 @@ void ServerConnection::takeNext()
     m_taking = false;
 }
 
-void ServerConnection::finish(const DispatchOutcome &outcome, const QByteArray &frame)
+void ServerConnection::finish(const DispatchOutcome &outcome, const QByteArray &frame, qsizetype sent)
 {
     if (m_closing)
         return;
@@ -90,19 +99,22 @@ void ServerConnection::finish(const DispatchOutcome &outcome, const QByteArray &
         // Other connections go on meanwhile; this one stays busy until the answer goes.
         DispatchOutcome now = outcome;
         now.delayMs = 0;
-        QTimer::singleShot(outcome.delayMs, this, [this, now, frame] { finish(now, frame); });
+        QTimer::singleShot(outcome.delayMs, this, [this, now, frame, sent] { finish(now, frame, sent); });
         return;
     }
-    answer(outcome, frame);
+    answer(outcome, frame, sent);
     m_busy = false;
     takeNext();
 }
 
-void ServerConnection::answer(const DispatchOutcome &outcome, const QByteArray &frame)
+void ServerConnection::answer(const DispatchOutcome &outcome, const QByteArray &frame, qsizetype sent)
 {
     if (outcome.sessionChanged)
         m_session = outcome.session;
-    m_socket->write(frame.isEmpty() ? FrameReader::encodeFrame(outcome.reply) : frame);
+    if (frame.isEmpty())
+        m_socket->write(FrameReader::encodeFrame(outcome.reply));
+    else if (sent < frame.size())
+        m_socket->write(frame.constData() + sent, frame.size() - sent);
     // Sent now rather than on the event loop's next pass over the socket.
     m_socket->flush();
     if (m_socket->bytesToWrite() > kMaxUnreadReplyBytes) {
@@ -125,6 +137,8 @@ void ServerConnection::drop(const QString &reason)
     qCWarning(lcNet).noquote() << QStringLiteral("connection %1 from %2 closed: %3").arg(m_id).arg(m_peer, reason);
     m_closing = true;
     m_pending.clear();
+    if (m_channel)
+        m_channel->shutdown();
     m_socket->abort();
     emit closed(m_id);
 }

@@ -8,7 +8,10 @@
 #include <QQueue>
 #include <QVariant>
 
+#include <memory>
+
 class QTcpSocket;
+class ReplyChannel;
 class Server;
 
 // One client's socket: reads its frames, hands each message to the server in turn and
@@ -28,8 +31,11 @@ public:
 
     // The answer to the message in progress, from a worker or from the spot.  `frame`,
     // when not empty, is the reply already encoded (the worker does it, so this thread
-    // only writes bytes).
-    void finish(const DispatchOutcome &outcome, const QByteArray &frame = QByteArray());
+    // only writes bytes), of which the first `sent` bytes the worker already wrote.
+    void finish(const DispatchOutcome &outcome, const QByteArray &frame = QByteArray(), qsizetype sent = 0);
+    // Where a worker may write the answer to the message in progress itself: null for a
+    // TLS connection, or while earlier bytes still wait in the socket object.
+    std::shared_ptr<ReplyChannel> directChannel() const;
     // Ends the connection now, logging why.
     void drop(const QString &reason);
 
@@ -39,10 +45,11 @@ signals:
 private:
     void readFrames();
     void takeNext();
-    void answer(const DispatchOutcome &outcome, const QByteArray &frame);
+    void answer(const DispatchOutcome &outcome, const QByteArray &frame, qsizetype sent);
 
     quint64 m_id;
     QTcpSocket *m_socket;
+    std::shared_ptr<ReplyChannel> m_channel;
     Server *m_server;
     QString m_peer;
     FrameReader m_reader;

@@ -24,9 +24,8 @@ bool WorkerPool::start(QString *error)
         m_threads.push_back(thread);
         thread->start();
     }
-    QMutexLocker lock(&m_mutex);
-    while (m_opened + m_failed < m_workers)
-        m_started.wait(&m_mutex);
+    std::unique_lock lock(m_mutex);
+    m_started.wait(lock, [this] { return m_opened + m_failed >= m_workers; });
     if (m_failed == 0)
         return true;
     const QString reason = m_openError;
@@ -40,10 +39,10 @@ bool WorkerPool::start(QString *error)
 void WorkerPool::stop()
 {
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         m_stopping = true;
-        m_wake.wakeAll();
     }
+    m_wake.notify_all();
     for (QThread *thread : m_threads) {
         thread->wait();
         delete thread;
@@ -53,9 +52,11 @@ void WorkerPool::stop()
 
 void WorkerPool::submit(Task task)
 {
-    QMutexLocker lock(&m_mutex);
-    m_tasks.enqueue(std::move(task));
-    m_wake.wakeOne();
+    {
+        std::lock_guard lock(m_mutex);
+        m_tasks.enqueue(std::move(task));
+    }
+    m_wake.notify_one();
 }
 
 void WorkerPool::run(int index)
@@ -67,24 +68,23 @@ void WorkerPool::run(int index)
     QString error;
     const bool opened = db.open(&error);
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         if (opened) {
             ++m_opened;
         } else {
             ++m_failed;
             m_openError = QStringLiteral("worker %1 cannot open the database: %2").arg(index).arg(error);
         }
-        m_started.wakeAll();
     }
+    m_started.notify_all();
     if (!opened)
         return;
 
     for (;;) {
         Task task;
         {
-            QMutexLocker lock(&m_mutex);
-            while (m_tasks.isEmpty() && !m_stopping)
-                m_wake.wait(&m_mutex);
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return !m_tasks.isEmpty() || m_stopping; });
             if (m_tasks.isEmpty())
                 return;   // stopping, and nothing left to do
             task = m_tasks.dequeue();

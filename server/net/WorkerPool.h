@@ -2,12 +2,12 @@
 
 #include "Database.h"
 
-#include <QMutex>
 #include <QQueue>
 #include <QString>
-#include <QWaitCondition>
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 class QThread;
@@ -41,9 +41,11 @@ private:
     int m_workers;
     std::vector<QThread *> m_threads;
 
-    QMutex m_mutex;
-    QWaitCondition m_wake;
-    QWaitCondition m_started;
+    // A standard mutex and condition: the submitter wakes a worker after letting go of the
+    // lock, so the worker does not wake only to wait for it (on every call's path).
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_started;
     QQueue<Task> m_tasks;
     bool m_stopping = false;
     int m_opened = 0;

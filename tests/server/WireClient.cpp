@@ -7,8 +7,13 @@
 #include <QDeadlineTimer>
 #include <QtEndian>
 
-bool WireClient::connectTo(quint16 port)
+bool WireClient::connectTo(quint16 port, int receiveBuffer)
 {
+    if (receiveBuffer > 0) {
+        m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, receiveBuffer);
+        // Nor does the socket object read ahead while the client only writes.
+        m_socket.setReadBufferSize(receiveBuffer);
+    }
     m_socket.connectToHost(QHostAddress::LocalHost, port);
     return m_socket.waitForConnected(5000);
 }

@@ -8,7 +8,9 @@
 class WireClient
 {
 public:
-    bool connectTo(quint16 port);
+    // receiveBuffer > 0: the connection's receive buffer, fixed at that size (no growth),
+    // so that a client that does not read soon fills it.
+    bool connectTo(quint16 port, int receiveBuffer = 0);
     void sendRaw(const QByteArray &bytes);
     // Sends {"op": op, "id": next id, ...fields}; returns the id used.
     quint64 send(const QString &op, QVariantMap fields = {});

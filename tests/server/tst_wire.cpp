@@ -52,6 +52,7 @@ private slots:
     void byReferenceRoundTrip();
     void methodErrors();
     void repliesInRequestOrder();
+    void largeAnswerToClientNotReading();
     void clientsDoNotWaitForEachOther();
     void loginRefused_data();
     void loginRefused();
@@ -307,6 +308,37 @@ void tst_Wire::repliesInRequestOrder()
     QCOMPARE(client->receive().value(QStringLiteral("id")).toULongLong(), a);
     QCOMPARE(client->receive().value(QStringLiteral("id")).toULongLong(), b);
     QCOMPARE(client->receive().value(QStringLiteral("id")).toULongLong(), c);
+}
+
+// An answer larger than the connection takes at once, to a client that reads only later:
+// what the worker could not write goes after it from the server, whole, once, and before
+// the next answer.
+void tst_Wire::largeAnswerToClientNotReading()
+{
+    // A small receive buffer: the connection holds less than the eight answers of 900 KB.
+    WireClient client;
+    QVERIFY(client.connectTo(m_server.port(), 8192));
+    QVERIFY(client.login(QString::fromLatin1(TestServer::kOperator), QString::fromLatin1(TestServer::kPassword))
+                .value(QStringLiteral("ok")).toBool());
+    QList<QString> texts;
+    QList<quint64> ids;
+    for (int n = 0; n < 8; ++n) {
+        QString text(900 * 1024, QLatin1Char('x'));   // the test server takes frames up to 1 MB
+        for (qsizetype i = 0; i < text.size(); i += 4096)
+            text[i] = QChar(u'a' + int((n + i / 4096) % 26));
+        ids << client.call(QStringLiteral("Echo"), {text});
+        texts << text;
+    }
+    const quint64 last = client.call(QStringLiteral("Echo"), {QStringLiteral("depois")});
+    QThread::msleep(300);
+    for (int n = 0; n < 8; ++n) {
+        const QVariantMap reply = client.receive(10000);
+        QCOMPARE(reply.value(QStringLiteral("id")).toULongLong(), ids.at(n));
+        QVERIFY2(reply.value(QStringLiteral("result")).toString() == texts.at(n), qPrintable(QString::number(n)));
+    }
+    const QVariantMap reply = client.receive();
+    QCOMPARE(reply.value(QStringLiteral("id")).toULongLong(), last);
+    QCOMPARE(reply.value(QStringLiteral("result")).toString(), QStringLiteral("depois"));
 }
 
 void tst_Wire::clientsDoNotWaitForEachOther()
