@@ -3,7 +3,10 @@
 #include <QDate>
 #include <QDateTime>
 
+#include "SharedScan.h"
+
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 #include <numeric>
 
@@ -21,6 +24,11 @@
 // (the record is unmodified again and is not part of the delta).
 
 namespace {
+
+// A first search over at least this many records is shared out in chunks of the second
+// number between this thread and the pool's.
+constexpr int kSharedScanRows = 32768;
+constexpr int kSharedScanChunk = 8192;
 
 enum class RowState : quint8 {
     Unmodified,
@@ -279,33 +287,39 @@ public:
         }
         return -1;
     }
-    // The same walk, telling `ahead` the records `distance` rows further on first, so that
-    // a scan over records scattered in memory can fetch them before it needs them.
+    // The same walk over the rows first .. last - 1, telling `ahead` the records `distance`
+    // rows further on first, so that a scan over records scattered in memory can fetch them
+    // before it needs them.
     template<typename Pred, typename Ahead>
-    int findRow(Pred &&pred, Ahead &&ahead, int distance) const
+    int findRowIn(int first, int last, Pred &&pred, Ahead &&ahead, int distance) const
     {
-        size_t aheadBlock = 0, aheadAt = 0;
+        last = std::min(last, m_size);
+        if (first >= last)
+            return -1;
+        const size_t startBlock = size_t(blockOf(first));
+        const size_t startAt = size_t(first - m_starts[startBlock]);
+        size_t aheadBlock = startBlock, aheadAt = startAt;
+        int aheadRow = first;
         auto advance = [this](size_t &b, size_t &i) {
             if (++i == m_blocks[b].size()) {
                 ++b;
                 i = 0;
             }
         };
-        for (int k = 0; k < distance && aheadBlock < m_blocks.size(); ++k) {
+        for (int k = 0; k < distance && aheadRow < last; ++k, ++aheadRow) {
             ahead(m_blocks[aheadBlock][aheadAt]);
             advance(aheadBlock, aheadAt);
         }
-        int row = 0;
-        for (const auto &b : m_blocks) {
-            for (int id : b) {
-                if (aheadBlock < m_blocks.size()) {
-                    ahead(m_blocks[aheadBlock][aheadAt]);
-                    advance(aheadBlock, aheadAt);
-                }
-                if (pred(id))
-                    return row;
-                ++row;
+        size_t b = startBlock, i = startAt;
+        for (int row = first; row < last; ++row) {
+            if (aheadRow < last) {
+                ahead(m_blocks[aheadBlock][aheadAt]);
+                advance(aheadBlock, aheadAt);
+                ++aheadRow;
             }
+            if (pred(m_blocks[b][i]))
+                return row;
+            advance(b, i);
         }
         return -1;
     }
@@ -635,29 +649,37 @@ struct ClientDataSet::Private
         if (filter && !summaries.count(filter->slot) && plainScans[filter->slot]++ == 0) {
             // One plain scan.  The text of each record lies somewhere else in memory: ask
             // for the value a few records ahead, then for its text, so that the waits overlap
-            // instead of coming one after the other.
+            // instead of coming one after the other.  A large dataset is scanned in ranges
+            // by several threads at once (the records are only read meanwhile).
             const int slot = filter->slot;
-            constexpr int kAhead = 16;
-            std::vector<int> window(kAhead, -1);
-            int next = 0;
-            return view.findRow(
-                [&](int id) {
-                    const Record &r = store[id];
-                    return r.state != RowState::Pending && matches(r.values, keys, ci, partial);
-                },
-                [&](int id) {
-                    const QVariantList &values = store[id].values;
-                    if (slot < values.size())
-                        __builtin_prefetch(values.constData() + slot);
-                    const int earlier = std::exchange(window[next], id);
-                    next = (next + 1) % kAhead;
-                    if (earlier >= 0) {
-                        const QVariantList &ev = store[earlier].values;
-                        if (slot < ev.size() && ev.at(slot).metaType().id() == QMetaType::QString)
-                            __builtin_prefetch(static_cast<const QString *>(ev.at(slot).constData())->constData());
-                    }
-                },
-                2 * kAhead);
+            const auto scanRows = [&](int first, int last) {
+                constexpr int kAhead = 16;
+                std::array<int, kAhead> window;
+                window.fill(-1);
+                int next = 0;
+                return view.findRowIn(
+                    first, last,
+                    [&](int id) {
+                        const Record &r = store[id];
+                        return r.state != RowState::Pending && matches(r.values, keys, ci, partial);
+                    },
+                    [&](int id) {
+                        const QVariantList &values = store[id].values;
+                        if (slot < values.size())
+                            __builtin_prefetch(values.constData() + slot);
+                        const int earlier = std::exchange(window[next], id);
+                        next = (next + 1) % kAhead;
+                        if (earlier >= 0) {
+                            const QVariantList &ev = store[earlier].values;
+                            if (slot < ev.size() && ev.at(slot).metaType().id() == QMetaType::QString)
+                                __builtin_prefetch(static_cast<const QString *>(ev.at(slot).constData())->constData());
+                        }
+                    },
+                    2 * kAhead);
+            };
+            if (view.size() >= kSharedScanRows)
+                return findFirstShared(view.size(), kSharedScanChunk, scanRows);
+            return scanRows(0, view.size());
         }
         if (!filter) {
             return view.findRow([&](int id) {

@@ -54,6 +54,7 @@ private slots:
     void locateCaseInsensitiveOnTwoFields();
     void locatePartialKeyAndLookup();
     void locateSeesPostedChangesInsertsAndMerges();
+    void firstLocateOverManyBlocksFindsTheFirstMatch_data();
     void firstLocateOverManyBlocksFindsTheFirstMatch();
     void indexOrdersRecordsAndPlacesPostedRecords();
     void namedIndexIsCaseInsensitive();
@@ -419,20 +420,34 @@ void tst_ClientDataSet::locateSeesPostedChangesInsertsAndMerges()
     QVERIFY(ds.locate(key, QStringLiteral("Q002")));
 }
 
+void tst_ClientDataSet::firstLocateOverManyBlocksFindsTheFirstMatch_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::newRow("one thread") << 3000;
+    // Enough records for the scan to be shared out in chunks among threads.
+    QTest::newRow("shared among threads") << 40000;
+}
+
 // The first locate on a field after a load is a plain scan that reads records ahead of
-// the one it compares, across the blocks of the view.  On several thousand records, in
-// index order, with deleted, inserted and null values, it must find exactly the record a
-// walk over the rows finds, and the second search (through the field's digest) agrees.
+// the one it compares, across the blocks of the view, and on a large dataset in chunks on
+// several threads at once.  In index order, with deleted, inserted and null values, with
+// keys found in many chunks, in two chunks far apart or only in the last, it must find
+// exactly the record a walk over the rows finds, and the second search (through the
+// field's digest) agrees.
 void tst_ClientDataSet::firstLocateOverManyBlocksFindsTheFirstMatch()
 {
+    QFETCH(int, rows);
     DataPacket p;
     p.addField(QStringLiteral("CDPRODUTO"), FieldType::String, 10);
     p.addField(QStringLiteral("CDMARCA"), FieldType::String, 5);
     p.addField(QStringLiteral("QTITEM"), FieldType::Integer);
-    constexpr int kRows = 3000;
-    for (int i = 0; i < kRows; ++i) {
-        p.appendRow({i % 97 == 0 ? QVariant() : QVariant(QStringLiteral("P%1").arg(i % 1500, 5, 10, QLatin1Char('0'))),
-                     QStringLiteral("M%1").arg(i % 7), qlonglong(i)});
+    for (int i = 0; i < rows; ++i) {
+        // The view runs by QTITEM descending: "MID00" lies at rows far apart, "LATE0"
+        // near the end.
+        const QString code = i == 5000 || i == 20000 ? QStringLiteral("MID00")
+                             : i == 100              ? QStringLiteral("LATE0")
+                                                     : QStringLiteral("P%1").arg(i % 1500, 5, 10, QLatin1Char('0'));
+        p.appendRow({i % 97 == 0 ? QVariant() : QVariant(code), QStringLiteral("M%1").arg(i % 7), qlonglong(i)});
     }
     auto prepare = [&](ClientDataSet &ds) {
         ds.setData(p);
@@ -460,7 +475,8 @@ void tst_ClientDataSet::firstLocateOverManyBlocksFindsTheFirstMatch()
     };
     const QVariantList keys{QStringLiteral("P01499"), QStringLiteral("P00000"), QStringLiteral("P00010"),
                             QStringLiteral("p00010"), QStringLiteral("P00513"), QStringLiteral("P01024"),
-                            QStringLiteral("P09999"), QVariant()};
+                            QStringLiteral("P09999"), QStringLiteral("mid00"),  QStringLiteral("LATE0"),
+                            QVariant()};
     for (const QVariant &key : keys) {
         for (bool ci : {false, true}) {
             ClientDataSet ds;
