@@ -62,3 +62,14 @@ private:
     QString m_skipReason;
     QStringList m_created; // PostgreSQL databases to drop at the end
 };
+
+// In a test function whose data rows come from EngineDatabase::addEngineRows(): points
+// current (a Database *) at the row's engine, one of the EngineDatabase objects sqliteDb
+// and postgresDb, or skips the row when PostgreSQL is not available here.
+#define SUP_ENGINE_ROW(sqliteDb, postgresDb, current)                                              \
+    do {                                                                                             \
+        QFETCH(bool, postgres);                                                                      \
+        if (postgres && !(postgresDb).isAvailable())                                                 \
+            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + (postgresDb).skipReason()));           \
+        (current) = postgres ? (postgresDb).get() : (sqliteDb).get();                                \
+    } while (false)

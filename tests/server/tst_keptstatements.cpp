@@ -74,13 +74,7 @@ Database &tst_KeptStatements::current()
     return *m_current;
 }
 
-#define ENGINE()                                                                                     \
-    do {                                                                                             \
-        QFETCH(bool, postgres);                                                                      \
-        if (postgres && !m_postgres.isAvailable())                                                   \
-            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + m_postgres.skipReason()));             \
-        m_current = postgres ? m_postgres.get() : m_sqlite.get();                                    \
-    } while (false)
+#define ENGINE() SUP_ENGINE_ROW(m_sqlite, m_postgres, m_current)
 
 // A reader that runs the statement it is reading again (a rule calling itself for each
 // row) gets a statement of its own: the outer rows go on where they were, and the kept

@@ -103,13 +103,7 @@ void tst_Methods::engines()
     EngineDatabase::addEngineRows();
 }
 
-#define ENGINE()                                                                                     \
-    do {                                                                                             \
-        QFETCH(bool, postgres);                                                                      \
-        if (postgres && !m_postgres.isAvailable())                                                   \
-            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + m_postgres.skipReason()));             \
-        m_current = postgres ? m_postgres.get() : m_sqlite.get();                                    \
-    } while (false)
+#define ENGINE() SUP_ENGINE_ROW(m_sqlite, m_postgres, m_current)
 
 QVariant tst_Methods::call(const QString &object, const QString &method, QVariantList &args,
                            const QString &operatorCode)

@@ -146,13 +146,7 @@ private:
     Database *m_current = nullptr;
 };
 
-#define ENGINE()                                                                                     \
-    do {                                                                                             \
-        QFETCH(bool, postgres);                                                                      \
-        if (postgres && !m_postgres.isAvailable())                                                   \
-            QSKIP(qPrintable(QStringLiteral("PostgreSQL: ") + m_postgres.skipReason()));             \
-        m_current = postgres ? m_postgres.get() : m_sqlite.get();                                    \
-    } while (false)
+#define ENGINE() SUP_ENGINE_ROW(m_sqlite, m_postgres, m_current)
 
 void tst_QuotationGrids::initTestCase()
 {
