@@ -16,7 +16,24 @@
 
 #include <cstdio>
 
+#include <sys/resource.h>
+
 namespace {
+
+// Every connected client takes two descriptors (its socket and the duplicate its replies
+// are written on): the soft limit goes up to what the system allows this process, so that
+// the usual default of 1024 does not refuse clients from about 500 on.
+void raiseOpenFileLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max)
+        return;
+    const rlim_t was = limit.rlim_cur;
+    limit.rlim_cur = limit.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &limit) == 0)
+        qCInfo(lcServer).noquote() << QStringLiteral("open files limit raised from %1 to %2")
+                                          .arg(qulonglong(was)).arg(qulonglong(limit.rlim_cur));
+}
 
 // Migrates the database and, when asked, fills it with demo data if it has no operator.
 bool prepareDatabase(const ServerOptions &options, QString *error)
@@ -99,6 +116,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    raiseOpenFileLimit();
     MethodTable table;
     registerServerObjects(table);
 
