@@ -12,24 +12,14 @@
 #include <algorithm>
 #include <array>
 
-QList<ItemValidation::Failure> ItemValidation::failures(Database &db, const QString &centralBranch,
-                                                        const QDate &collection, const QList<Item> &items)
+namespace {
+
+// The failed checks of each row the validation statement answers, as flags "S"/"N" in
+// check order; rows that pass every check are left out.
+void collectFailures(QSqlQuery &q, const QualificationValidity &validity, const QDate &collection,
+                     QList<ItemValidation::Failure> *out)
 {
-    QList<Failure> out;
-    if (items.isEmpty())
-        return out;
-    // The rows travel to the statement as one JSON array parameter, unpacked by the
-    // engine: [index, region, supplier, product, brand].
-    QJsonArray rows;
-    for (int i = 0; i < items.size(); ++i) {
-        const Item &item = items.at(i);
-        rows.append(QJsonArray{i, item.region, item.supplier, item.product, item.brand});
-    }
-    const QualificationValidity validity = QualificationValidity::ofCentralBranch(db, centralBranch);
-    QSqlQuery q = db.execNamed(
-        QStringLiteral("ValidaDados"),
-        {{QStringLiteral("P_ITENS"), QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact))},
-         {QStringLiteral("P_CDFILIAL"), centralBranch}});
+    using V = ItemValidation;
     const QSqlRecord columns = q.record();
     const auto column = [&](const char *name) { return columns.indexOf(QLatin1String(name)); };
     const int line = column("NRLINHA");
@@ -45,24 +35,46 @@ QList<ItemValidation::Failure> ItemValidation::failures(Database &db, const QStr
         // registered product or brand: a missing registration is its own flag.
         const bool brandRegistered = yes(brandRegistration);
         const bool productRegistered = yes(productRegistration);
-        std::array<bool, CheckCount> failed{};
-        failed[BrandQualification] = brandRegistered
+        std::array<bool, V::CheckCount> failed{};
+        failed[V::BrandQualification] = brandRegistered
             && !(yes(brandQualified) && validity.holdsAt(Database::toDate(q.value(brandValidity)), collection));
-        failed[ProductQualification] = productRegistered
+        failed[V::ProductQualification] = productRegistered
             && !(yes(productQualified) && validity.holdsAt(Database::toDate(q.value(productValidity)), collection));
-        failed[ServesRegion] = !yes(serves);
-        failed[RegionalBranch] = yes(hasRegional) && !yes(regional);
-        failed[CorporateBranch] = !yes(corporate);
-        failed[ProductRegistered] = !productRegistered;
-        failed[BrandRegistered] = !brandRegistered;
-        failed[EanRegistered] = brandRegistered && !yes(ean);
+        failed[V::ServesRegion] = !yes(serves);
+        failed[V::RegionalBranch] = yes(hasRegional) && !yes(regional);
+        failed[V::CorporateBranch] = !yes(corporate);
+        failed[V::ProductRegistered] = !productRegistered;
+        failed[V::BrandRegistered] = !brandRegistered;
+        failed[V::EanRegistered] = brandRegistered && !yes(ean);
         if (std::none_of(failed.begin(), failed.end(), [](bool f) { return f; }))
             continue;
         QString flags;
         for (bool f : failed)
             flags += f ? QLatin1Char('S') : QLatin1Char('N');
-        out.append({q.value(line).toInt(), flags});
+        out->append({q.value(line).toInt(), flags});
     }
+}
+
+} // namespace
+
+QList<ItemValidation::Failure> ItemValidation::failures(Database &db, const QString &centralBranch,
+                                                        const QDate &collection, const QList<Item> &items)
+{
+    QList<Failure> out;
+    if (items.isEmpty())
+        return out;
+    // The rows travel to the statement as one JSON array parameter, unpacked by the
+    // engine: [index, region, supplier, product, brand].
+    QJsonArray rows;
+    for (int i = 0; i < items.size(); ++i) {
+        const Item &item = items.at(i);
+        rows.append(QJsonArray{i, item.region, item.supplier, item.product, item.brand});
+    }
+    const QualificationValidity validity = QualificationValidity::ofCentralBranch(db, centralBranch);
+    db.readNamed(QStringLiteral("ValidaDados"),
+                 {{QStringLiteral("P_ITENS"), QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact))},
+                  {QStringLiteral("P_CDFILIAL"), centralBranch}},
+                 [&](QSqlQuery &q) { collectFailures(q, validity, collection, &out); });
     return out;
 }
 

@@ -237,17 +237,20 @@ QuotationItemChanges::QuotationItemChanges(const DataPacket &delta)
 bool QuotationItemChanges::readQuotation(Database &db, const QString &branch, const QString &number,
                                          Quotation *quotation)
 {
-    QSqlQuery q = db.execNamed(QStringLiteral("ItemsQuotation"),
-                               {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number}});
-    if (!q.next())
-        return false;
-    *quotation = {branch,
-                  number,
-                  q.value(0).toString(),
-                  q.value(1).toString().trimmed().toUpper(),
-                  q.value(2).toString().trimmed().toUpper(),
-                  Database::toDate(q.value(3))};
-    return true;
+    bool found = false;
+    db.readNamed(QStringLiteral("ItemsQuotation"),
+                 {{QStringLiteral("P_CDFILIAL"), branch}, {QStringLiteral("P_NRCOLEPRECO"), number}}, [&](QSqlQuery &q) {
+                     if (!q.next())
+                         return;
+                     found = true;
+                     *quotation = {branch,
+                                   number,
+                                   q.value(0).toString(),
+                                   q.value(1).toString().trimmed().toUpper(),
+                                   q.value(2).toString().trimmed().toUpper(),
+                                   Database::toDate(q.value(3))};
+                 });
+    return found;
 }
 
 // --- texts ---------------------------------------------------------------------------------------
@@ -324,15 +327,18 @@ void QuotationItemChanges::load(Database &db, const Quotation &quotation, bool r
             wanted.endRow();
         }
     }
-    QSqlQuery q = db.execNamed(replicate ? QStringLiteral("ItemsOfPairs") : QStringLiteral("ItemsOfKeys"),
-                               {{replicate ? QStringLiteral("P_PARES") : QStringLiteral("P_CHAVES"), wanted.text()},
-                                {QStringLiteral("P_CDFILIAL"), quotation.branch},
-                                {QStringLiteral("P_NRCOLEPRECO"), quotation.number}});
-    while (q.next()) {
-        addLoaded({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()},
-                  q.value(4).toDouble(), valueText(q.value(5)), valueText(q.value(6)), valueText(q.value(7)),
-                  valueText(q.value(8)));
-    }
+    db.readNamed(replicate ? QStringLiteral("ItemsOfPairs") : QStringLiteral("ItemsOfKeys"),
+                 {{replicate ? QStringLiteral("P_PARES") : QStringLiteral("P_CHAVES"), wanted.text()},
+                  {QStringLiteral("P_CDFILIAL"), quotation.branch},
+                  {QStringLiteral("P_NRCOLEPRECO"), quotation.number}},
+                 [this](QSqlQuery &q) {
+                     while (q.next()) {
+                         addLoaded({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                                    q.value(3).toString()},
+                                   q.value(4).toDouble(), valueText(q.value(5)), valueText(q.value(6)),
+                                   valueText(q.value(7)), valueText(q.value(8)));
+                     }
+                 });
 }
 
 // Each row against the items as stored before the call: someone else may have changed
@@ -457,11 +463,12 @@ void QuotationItemChanges::simulate(Database &db, const Quotation &quotation)
     QSet<QString> takingPart;
     const bool inserts = std::any_of(m_rows.begin(), m_rows.end(), [](const Row &r) { return r.kind == RowChange::Insert; });
     if (inserts) {
-        QSqlQuery q = db.execNamed(QStringLiteral("ItemsTakingPart"),
-                                   {{QStringLiteral("P_CDFILIAL"), quotation.branch},
-                                    {QStringLiteral("P_NRCOLEPRECO"), quotation.number}});
-        while (q.next())
-            takingPart.insert(q.value(0).toString() + QChar(0x1f) + q.value(1).toString());
+        db.readNamed(QStringLiteral("ItemsTakingPart"),
+                     {{QStringLiteral("P_CDFILIAL"), quotation.branch}, {QStringLiteral("P_NRCOLEPRECO"), quotation.number}},
+                     [&takingPart](QSqlQuery &q) {
+                         while (q.next())
+                             takingPart.insert(q.value(0).toString() + QChar(0x1f) + q.value(1).toString());
+                     });
     }
 
     for (RowChange pass : {RowChange::Delete, RowChange::Modify, RowChange::Insert}) {
